@@ -1,7 +1,7 @@
 #include "utils/Folders.h"
 
-#include <windows.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 namespace Utils {
 

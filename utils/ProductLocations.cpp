@@ -1,8 +1,8 @@
 #include "utils/ProductLocations.h"
 
-#include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <utility>
@@ -31,7 +31,9 @@ std::wstring SpecialFolder(int csidl) {
   return path;
 }
 
-bool FileExists(const std::wstring& path) { return !path.empty() && ::PathFileExistsW(path.c_str()); }
+bool FileExists(const std::wstring& path) {
+  return !path.empty() && ::PathFileExistsW(path.c_str());
+}
 
 // Drops trailing backslashes except the one of a drive root ("C:\").
 std::wstring WithoutTrailingBackslash(std::wstring folder) {

@@ -25,8 +25,8 @@ bool ReadRegString(const std::wstring& valueName, std::wstring& text) {
     // Room for the data, an odd trailing byte and a terminating zero the system may add.
     std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 2, L'\0');
     DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-    const LSTATUS status = ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type,
-                                              reinterpret_cast<BYTE*>(buffer.data()), &size);
+    const LSTATUS status =
+        ::RegQueryValueExW(key.Get(), valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size);
     if (status == ERROR_MORE_DATA) continue;
     if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) return false;
     const size_t stored = std::min<size_t>(size / sizeof(wchar_t), buffer.size());

@@ -19,8 +19,7 @@ namespace {
 constexpr CLSID kClsidNetworkListManager = {
     0xDCB00C01, 0x570F, 0x4A9B, {0x8D, 0x69, 0x19, 0x9F, 0xDB, 0xA5, 0x72, 0x3B}};
 // {DCB00000-570F-4A9B-8D69-199FDBA5723B}
-constexpr IID kIidNetworkListManager = {
-    0xDCB00000, 0x570F, 0x4A9B, {0x8D, 0x69, 0x19, 0x9F, 0xDB, 0xA5, 0x72, 0x3B}};
+constexpr IID kIidNetworkListManager = {0xDCB00000, 0x570F, 0x4A9B, {0x8D, 0x69, 0x19, 0x9F, 0xDB, 0xA5, 0x72, 0x3B}};
 
 // Releases a COM interface pointer.
 struct ComPtrTraits {
@@ -94,8 +93,7 @@ DWORD IsProcessRunning(const std::wstring& exeName) {
   if (!snapshot) return 0;
   PROCESSENTRY32W entry = {};
   entry.dwSize = sizeof(entry);
-  for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
-       more = ::Process32NextW(snapshot.Get(), &entry)) {
+  for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more; more = ::Process32NextW(snapshot.Get(), &entry)) {
     if (::lstrcmpW(entry.szExeFile, exeName.c_str()) == 0) return entry.th32ProcessID;
   }
   return 0;
@@ -118,8 +116,8 @@ std::wstring NewGuidText() {
 bool IsProcessAdmin() {
   SID_IDENTIFIER_AUTHORITY ntAuthority = SECURITY_NT_AUTHORITY;
   UniqueResource<SidTraits> admins;
-  if (!::AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0,
-                                  0, 0, admins.Receive())) {
+  if (!::AllocateAndInitializeSid(&ntAuthority, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0,
+                                  0, admins.Receive())) {
     return false;
   }
   BOOL member = FALSE;

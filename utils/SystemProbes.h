@@ -13,9 +13,9 @@ namespace Utils {
 // Network status: low 16 bits the NLM_CONNECTIVITY flags (0 when unknown), high 16 bits one
 // of these codes.
 enum NetworkCode : uint32_t {
-  kNetworkConnected = 0,        // connected to the internet, or the check was not possible
-  kNetworkNone = 1,             // no connectivity at all
-  kNetworkNoInternet = 2,       // some connectivity, but not to the internet
+  kNetworkConnected = 0,   // connected to the internet, or the check was not possible
+  kNetworkNone = 1,        // no connectivity at all
+  kNetworkNoInternet = 2,  // some connectivity, but not to the internet
 };
 
 // The status word for connectivity |flags| and the manager's internet answer.
