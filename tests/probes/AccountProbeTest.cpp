@@ -1,5 +1,6 @@
-#include <lm.h>
 #include <windows.h>
+
+#include <lm.h>
 
 #include <gtest/gtest.h>
 
