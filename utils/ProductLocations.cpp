@@ -1,8 +1,9 @@
 #include "utils/ProductLocations.h"
 
+#include <windows.h>
+
 #include <shlobj.h>
 #include <shlwapi.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <utility>

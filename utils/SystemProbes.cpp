@@ -61,6 +61,20 @@ uint32_t ComposeNetworkStatus(uint32_t flags, bool connectedToInternet) {
   return (flags & 0xFFFF) | (code << 16);
 }
 
+uint32_t CheckNetwork(INetworkListManager& manager) {
+  NLM_CONNECTIVITY connectivity = NLM_CONNECTIVITY_DISCONNECTED;
+  if (FAILED(manager.GetConnectivity(&connectivity))) return 0;
+  const uint32_t flags = static_cast<uint32_t>(connectivity);
+  if (flags == 0) {
+    DLOG(L"GetConnectivity %d", static_cast<int>(flags));
+    return ComposeNetworkStatus(flags, false);
+  }
+  VARIANT_BOOL internet = VARIANT_TRUE;
+  if (FAILED(manager.IsConnectedToInternet(&internet))) internet = VARIANT_TRUE;
+  if (internet == VARIANT_FALSE) DLOG(L"get_IsConnectedToInternet:%d", static_cast<int>(internet));
+  return ComposeNetworkStatus(flags, internet != VARIANT_FALSE);
+}
+
 uint32_t CheckNetwork() {
   INetworkListManager* raw = nullptr;
   if (FAILED(::CoCreateInstance(kClsidNetworkListManager, nullptr, CLSCTX_ALL, kIidNetworkListManager,
@@ -68,24 +82,13 @@ uint32_t CheckNetwork() {
       raw == nullptr) {
     return 0;
   }
-  UniqueComPtr owner(raw);
-  NLM_CONNECTIVITY connectivity = NLM_CONNECTIVITY_DISCONNECTED;
-  if (FAILED(raw->GetConnectivity(&connectivity))) connectivity = NLM_CONNECTIVITY_DISCONNECTED;
-  const uint32_t flags = static_cast<uint32_t>(connectivity);
-  bool internet = true;
-  if (flags == 0) {
-    DLOG(L"GetConnectivity %d", static_cast<int>(flags));
-  } else {
-    VARIANT_BOOL answer = VARIANT_TRUE;
-    // A failed question leaves the answer "connected": the check never blocks an install.
-    if (SUCCEEDED(raw->IsConnectedToInternet(&answer)) && answer == VARIANT_FALSE) {
-      internet = false;
-      DLOG(L"get_IsConnectedToInternet:%d", static_cast<int>(answer));
-    }
+  uint32_t status = 0;
+  {
+    UniqueComPtr owner(raw);
+    status = CheckNetwork(*raw);
   }
-  owner.Reset();
   ::CoFreeUnusedLibraries();
-  return ComposeNetworkStatus(flags, internet);
+  return status;
 }
 
 DWORD IsProcessRunning(const std::wstring& exeName) {

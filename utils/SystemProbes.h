@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+struct INetworkListManager;
+
 namespace Utils {
 
 // Network status: low 16 bits the NLM_CONNECTIVITY flags (0 when unknown), high 16 bits one
@@ -20,6 +22,10 @@ enum NetworkCode : uint32_t {
 
 // The status word for connectivity |flags| and the manager's internet answer.
 uint32_t ComposeNetworkStatus(uint32_t flags, bool connectedToInternet);
+
+// Asks |manager| for the connectivity flags and, when there are some, whether they reach the
+// internet. A question the manager cannot answer reads as connected.
+uint32_t CheckNetwork(INetworkListManager& manager);
 
 // Asks the network list manager. The calling thread must have initialised COM; when the
 // manager cannot be created the status is 0 (read as connected).

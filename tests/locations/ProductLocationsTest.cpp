@@ -1,6 +1,7 @@
 #include "utils/ProductLocations.h"
 
 #include <windows.h>
+
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
@@ -204,11 +205,16 @@ TEST_F(ProductLocationsTest, SameFolderTest) {
     bool same;
   };
   const Case cases[] = {
-      {L"C:\\Apps\\Quillora", L"C:\\Apps\\Quillora", true},   {L"C:\\Apps\\Quillora", L"c:\\apps\\QUILLORA", true},
-      {L"C:\\Apps\\Quillora\\", L"C:\\Apps\\Quillora", true}, {L"C:\\Apps\\Quillora", L"C:\\Apps\\Quillora\\", true},
-      {L"C:\\Apps\\Quillora\\", L"C:\\Apps\\Quillora\\", true}, {L"C:\\", L"C:\\", true},
-      {L"C:\\Apps\\Quillora", L"C:\\Apps", false},            {L"C:\\Apps", L"C:\\Apps\\Quillora", false},
-      {L"C:\\Apps\\Quillora", L"D:\\Apps\\Quillora", false},  {L"", L"C:\\Apps", false},
+      {L"C:\\Apps\\Quillora", L"C:\\Apps\\Quillora", true},
+      {L"C:\\Apps\\Quillora", L"c:\\apps\\QUILLORA", true},
+      {L"C:\\Apps\\Quillora\\", L"C:\\Apps\\Quillora", true},
+      {L"C:\\Apps\\Quillora", L"C:\\Apps\\Quillora\\", true},
+      {L"C:\\Apps\\Quillora\\", L"C:\\Apps\\Quillora\\", true},
+      {L"C:\\", L"C:\\", true},
+      {L"C:\\Apps\\Quillora", L"C:\\Apps", false},
+      {L"C:\\Apps", L"C:\\Apps\\Quillora", false},
+      {L"C:\\Apps\\Quillora", L"D:\\Apps\\Quillora", false},
+      {L"", L"C:\\Apps", false},
       {L"C:\\Apps", L"", false},
   };
   for (const Case& c : cases) {
@@ -229,14 +235,10 @@ TEST_F(ProductLocationsTest, OverrideRule) {
     bool installedDisabled;
   };
   const Case cases[] = {
-      {"[Uninstall]\r\nIsOverride=false\r\n", true},
-      {"[Uninstall]\r\nIsOverride=False\r\n", false},
-      {"[Uninstall]\r\nIsOverride=FALSE\r\n", false},
-      {"[Uninstall]\r\nIsOverride=true\r\n", false},
-      {"[Uninstall]\r\nIsOverride=0\r\n", false},
-      {"[Install]\r\nIsOverride=false\r\n", false},
-      {"[Uninstall]\r\nOther=false\r\n", false},
-      {"", false},
+      {"[Uninstall]\r\nIsOverride=false\r\n", true},  {"[Uninstall]\r\nIsOverride=False\r\n", false},
+      {"[Uninstall]\r\nIsOverride=FALSE\r\n", false}, {"[Uninstall]\r\nIsOverride=true\r\n", false},
+      {"[Uninstall]\r\nIsOverride=0\r\n", false},     {"[Install]\r\nIsOverride=false\r\n", false},
+      {"[Uninstall]\r\nOther=false\r\n", false},      {"", false},
   };
   for (const Case& c : cases) {
     for (const std::wstring& folder : {installed, other}) {

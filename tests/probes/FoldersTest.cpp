@@ -1,7 +1,8 @@
 #include "utils/Folders.h"
 
-#include <shlwapi.h>
 #include <windows.h>
+
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,14 @@
+#include <windows.h>
+
 #include <netlistmgr.h>
 #include <objbase.h>
-#include <windows.h>
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
+#include "utils/DebugLog.h"
 #include "utils/SystemProbes.h"
 
 namespace {
@@ -20,6 +25,94 @@ TEST(NetworkStatusTest, ComposesFlagsAndCode) {
       {0x0A, false, 0x2000A}, {0x240, true, 0x240}, {0xFFFF, true, 0xFFFF}, {0x1FFFF, true, 0xFFFF},
   };
   for (const Case& c : cases) EXPECT_EQ(Utils::ComposeNetworkStatus(c.flags, c.internet), c.status) << c.flags;
+}
+
+// A network list manager that answers what a test tells it; everything else is not
+// implemented.
+// COM interfaces have no virtual destructor by design; the fake lives on the stack.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+class FakeNetworkListManager : public INetworkListManager {
+ public:
+  HRESULT connectivityResult = S_OK;
+  NLM_CONNECTIVITY connectivity = NLM_CONNECTIVITY_DISCONNECTED;
+  HRESULT internetResult = S_OK;
+  VARIANT_BOOL internet = VARIANT_TRUE;
+  int internetQuestions = 0;
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** object) override {
+    *object = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 1; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+  HRESULT STDMETHODCALLTYPE GetNetworks(NLM_ENUM_NETWORK, IEnumNetworks**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetNetwork(GUID, INetwork**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetNetworkConnections(IEnumNetworkConnections**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetNetworkConnection(GUID, INetworkConnection**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE IsConnectedToInternet(VARIANT_BOOL* answer) override {
+    ++internetQuestions;
+    if (SUCCEEDED(internetResult)) *answer = internet;
+    return internetResult;
+  }
+  HRESULT STDMETHODCALLTYPE IsConnected(VARIANT_BOOL*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetConnectivity(NLM_CONNECTIVITY* answer) override {
+    if (SUCCEEDED(connectivityResult)) *answer = connectivity;
+    return connectivityResult;
+  }
+};
+#pragma GCC diagnostic pop
+
+std::vector<std::wstring> g_lines;
+void CaptureLine(const wchar_t* line) {
+  g_lines.push_back(line);
+}
+
+// Tests the manager's answers turned into status and log lines.
+TEST(NetworkStatusTest, AnswersOfTheManager) {
+  struct Case {
+    HRESULT connectivityResult;
+    int flags;
+    HRESULT internetResult;
+    VARIANT_BOOL internet;
+    uint32_t status;
+    const wchar_t* label;   // the label part of the one line logged, or nullptr for none
+    const wchar_t* logged;  // the end of that line
+  };
+  const Case cases[] = {
+      {S_OK, 0, S_OK, VARIANT_TRUE, 0x10000, L"(Utils::CheckNetwork)<", L": GetConnectivity 0"},
+      {S_OK, 0x60, S_OK, VARIANT_TRUE, 0x60, nullptr, nullptr},
+      {S_OK, 0x0A, S_OK, VARIANT_FALSE, 0x2000A, L"(Utils::CheckNetwork)<", L": get_IsConnectedToInternet:0"},
+      {S_OK, 0x0A, E_FAIL, VARIANT_FALSE, 0x0A, nullptr, nullptr},
+      {E_FAIL, 0x60, S_OK, VARIANT_FALSE, 0, nullptr, nullptr},
+  };
+  const Utils::LogSink previous = Utils::SetLogSinkForTesting(&CaptureLine);
+  for (const Case& c : cases) {
+    g_lines.clear();
+    FakeNetworkListManager manager;
+    manager.connectivityResult = c.connectivityResult;
+    manager.connectivity = static_cast<NLM_CONNECTIVITY>(c.flags);
+    manager.internetResult = c.internetResult;
+    manager.internet = c.internet;
+    EXPECT_EQ(Utils::CheckNetwork(manager), c.status) << std::hex << c.flags;
+    EXPECT_EQ(manager.internetQuestions, SUCCEEDED(c.connectivityResult) && c.flags != 0 ? 1 : 0);
+    if (c.logged == nullptr) {
+      EXPECT_TRUE(g_lines.empty()) << std::hex << c.flags;
+    } else {
+      ASSERT_EQ(g_lines.size(), 1u);
+      const std::wstring end = c.logged;
+      ASSERT_GE(g_lines[0].size(), end.size());
+      EXPECT_EQ(g_lines[0].substr(g_lines[0].size() - end.size()), end);
+      EXPECT_NE(g_lines[0].find(c.label), std::wstring::npos);
+    }
+  }
+  Utils::SetLogSinkForTesting(previous);
 }
 
 struct CheckResult {
