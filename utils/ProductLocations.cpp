@@ -15,8 +15,6 @@ namespace Utils {
 
 namespace {
 
-constexpr wchar_t kProductFolderName[] = L"Quillora";
-
 // The environment variable |name| when it is set and fits a path buffer; empty otherwise.
 std::wstring ReadPathVariable(const wchar_t* name) {
   wchar_t value[MAX_PATH] = {};
@@ -83,13 +81,13 @@ void ProductLocations::ReadInstalledLocation() {
   ReadRegString(kInstallPathValue, installedDir_);
   ReadRegString(kUninstallEntryValue, uninstallEntry_);
   if (uninstallEntry_.empty() && !installedDir_.empty()) {
-    uninstallEntry_ = installedDir_ + L"\\" + kUninstallEntryName;
+    uninstallEntry_ = UninstallEntryPath(installedDir_);
   }
 }
 
 void ProductLocations::WriteInstalledLocation(const std::wstring& folder, const std::wstring& reportedEntry) const {
   WriteRegString(kInstallPathValue, folder);
-  const std::wstring entry = reportedEntry.empty() ? folder + L"\\" + kUninstallEntryName : reportedEntry;
+  const std::wstring entry = reportedEntry.empty() ? UninstallEntryPath(folder) : reportedEntry;
   if (FileExists(entry)) WriteRegString(kUninstallEntryValue, entry);
 }
 
@@ -100,11 +98,11 @@ std::wstring ProductLocations::GetDefaultInstallDir() {
 
   if (sessionUserIsAdmin_ && processIsAdmin_) {
     const std::wstring appData = ReadPathVariable(L"APPDATA");
-    if (!appData.empty()) return JoinPath(JoinPath(appData, L"brisko"), kProductFolderName);
+    if (!appData.empty()) return JoinPath(JoinPath(appData, L"brisko"), kProductName);
   }
   std::wstring programFiles = SpecialFolder(CSIDL_PROGRAM_FILESX86);
   if (programFiles.empty()) programFiles = SpecialFolder(CSIDL_PROGRAM_FILES);
-  return JoinPath(programFiles, kProductFolderName);
+  return JoinPath(programFiles, kProductName);
 }
 
 bool ProductLocations::IsDefaultInstallDir(const std::wstring& folder) {
@@ -117,13 +115,12 @@ std::wstring ProductLocations::GetCustomInstallDir(const std::wstring& editText)
   std::wstring folder = editText;
   std::replace(folder.begin(), folder.end(), L'/', L'\\');
   if (IsSameFolder(defaultDir, folder)) return defaultDir;
-  return JoinPath(folder, kProductFolderName);
+  return JoinPath(folder, kProductName);
 }
 
 bool ProductLocations::IsOverrideDisabled(const std::wstring& folder) const {
   if (!IsSameFolder(installedDir_, folder)) return false;
-  const std::wstring settingsFile = JoinPath(folder, kInstallationSettingsName);
-  if (settingsFile.empty()) return false;
+  const std::wstring settingsFile = InstallationSettingsPath(folder);
   wchar_t value[20] = {};
   ::GetPrivateProfileStringW(L"Uninstall", L"IsOverride", L"true", value, 20, settingsFile.c_str());
   return ::lstrcmpW(value, L"false") == 0;
@@ -133,7 +130,7 @@ std::wstring GetProductDataDir() {
   std::wstring base = ReadPathVariable(L"APPDATA");
   if (base.empty()) base = SpecialFolder(CSIDL_COMMON_DOCUMENTS);
   if (base.empty()) return {};
-  return JoinPath(JoinPath(base, L"VelToData"), kProductFolderName);
+  return JoinPath(JoinPath(base, L"VelToData"), kProductName);
 }
 
 }  // namespace Utils

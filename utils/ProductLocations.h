@@ -7,11 +7,9 @@
 #include <functional>
 #include <string>
 
-namespace Utils {
+#include "utils/ProductFiles.h"
 
-// File names inside an installation folder.
-inline constexpr wchar_t kUninstallEntryName[] = L"uninst.ep";
-inline constexpr wchar_t kInstallationSettingsName[] = L"set.ini";
+namespace Utils {
 
 // Registry values of the product key.
 inline constexpr wchar_t kInstallPathValue[] = L"InstallPath";
