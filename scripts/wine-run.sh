@@ -11,15 +11,20 @@ if [ "${1:-}" = "--prefix" ]; then
   shift 2
 fi
 : "${WINEPREFIX:?set WINEPREFIX or pass --prefix}"
-if [ ! -f "$WINEPREFIX/.quillora-ready-v1" ]; then
-  if [ ! -f "$WINE_TEMPLATE/.quillora-ready-v1" ]; then
+if [ ! -f "$WINEPREFIX/.quillora-ready-v2" ]; then
+  if [ ! -f "$WINE_TEMPLATE/.quillora-ready-v2" ]; then
     echo "wine-run: no prepared Wine prefix; run scripts/setup.sh" >&2
     exit 2
   fi
   mkdir -p "$(dirname "$WINEPREFIX")"
-  rm -rf "$WINEPREFIX.tmp"
-  cp -a "$WINE_TEMPLATE" "$WINEPREFIX.tmp"
-  rm -rf "$WINEPREFIX"
-  mv "$WINEPREFIX.tmp" "$WINEPREFIX"
+  # Tests start in parallel: one copies, the others wait for it.
+  (
+    flock 9
+    if [ ! -f "$WINEPREFIX/.quillora-ready-v2" ]; then
+      rm -rf "$WINEPREFIX.tmp" "$WINEPREFIX"
+      cp -a "$WINE_TEMPLATE" "$WINEPREFIX.tmp"
+      mv "$WINEPREFIX.tmp" "$WINEPREFIX"
+    fi
+  ) 9>"$WINEPREFIX.lock"
 fi
 exec "$WINE" "$@"
