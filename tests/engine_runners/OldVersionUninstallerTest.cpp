@@ -8,6 +8,7 @@
 
 #include "tests/engine_runners/RunnerSupport.h"
 #include "tests/support/TestPaths.h"
+#include "utils/SystemProbes.h"
 
 using runner_tests::Event;
 using runner_tests::EventLog;
@@ -101,6 +102,26 @@ TEST(OldVersionUninstallerTest, RunsTheUninstallerWithItsCommandLine) {
                                      L"_?=C:\\Program Files\\Quillora");
   EXPECT_EQ(child.Trace(), "start\nend\n");
   EXPECT_EQ(log.Events(), (std::vector<Event>{kStarting, kEndedWithoutResult}));
+}
+
+// Tests that without a probe the runner asks the system: the console user's account for
+// "-adminact=" and this process's group membership for "-authorizationact=".
+TEST(OldVersionUninstallerTest, AsksTheSystemForTheFlagsByDefault) {
+  std::wstring user;
+  const bool accountIsAdmin = Utils::GetConsoleUserName(user) && Utils::IsAdminAccount(user);
+  const bool processIsAdmin = Utils::IsProcessAdmin();
+  const OldVersionUninstaller::AdminFlags flags = OldVersionUninstaller::SystemAdminFlags();
+  EXPECT_EQ(flags.accountIsAdmin, accountIsAdmin);
+  EXPECT_EQ(flags.processIsAdmin, processIsAdmin);
+
+  testing_support::ScratchDir dir(L"qrun");
+  StagedChild child(dir.File(L"Quillora_un_asa.exe"), "");
+  {
+    OldVersionUninstaller uninstaller({}, child.Path(), L"C:\\Q");
+    uninstaller.Start();
+  }
+  EXPECT_EQ(child.CommandLine(),
+            OldVersionUninstaller::MakeCommandLine(child.Path(), L"C:\\Q", {accountIsAdmin, processIsAdmin}));
 }
 
 // Tests the three ways not to start: no file at the path, a file that is no program, and a
