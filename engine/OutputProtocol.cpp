@@ -114,7 +114,7 @@ std::wstring DecodeOutputBytes(std::string_view bytes, unsigned codePage) {
   DWORD flags = MB_ERR_INVALID_CHARS;
   int count = ::MultiByteToWideChar(codePage, flags, bytes.data(), size, nullptr, 0);
   if (count == 0 && ::GetLastError() == ERROR_INVALID_FLAGS) {
-    // Some code pages (ISO-2022, GB18030 on old systems, ...) take no flags at all.
+    // Some code pages (ISO-2022, ISCII, UTF-7, symbol) take no flags at all.
     flags = 0;
     count = ::MultiByteToWideChar(codePage, flags, bytes.data(), size, nullptr, 0);
   }
