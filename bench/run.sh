@@ -9,7 +9,7 @@ repo=$(cd "$here/.." && pwd)
 bash "$repo/scripts/build.sh" x86_64 >/dev/null
 
 dir=$(mktemp -d /tmp/quillora-bench.XXXXXX)
-trap 'bash "$repo/tools/collector/collector-fixture.sh" stop "$dir/collector" >/dev/null' EXIT
+trap 'bash "$repo/tools/collector/collector-fixture.sh" stop "$dir/collector" >/dev/null; rm -rf "$dir"' EXIT
 bash "$repo/tools/collector/collector-fixture.sh" start "$dir/collector" >/dev/null
 port=$(cat "$dir/collector/http.port")
 echo "bench: $(nproc) cores, $(uname -m), collector on 127.0.0.1:$port"
