@@ -62,10 +62,10 @@ std::optional<utils::ObjectNode> BuildRecord(const RecordRequest& request, const
   record.SetValue("_track_id", utils::ValueNode::Int(context.trackId));
   record.SetValue("distinct_id", utils::ValueNode::String(request.distinctId));
   if (isTrack) record.SetValue("event", utils::ValueNode::String(request.event));
-  record.SetValue("lib", utils::ValueNode::Object(lib));
+  record.SetValue("lib", utils::ValueNode::Object(std::move(lib)));
   if (request.type == "track_signup") record.SetValue("original_id", utils::ValueNode::String(request.originalId));
   if (!project.empty()) record.SetValue("project", utils::ValueNode::String(project));
-  record.SetValue("properties", utils::ValueNode::Object(properties));
+  record.SetValue("properties", utils::ValueNode::Object(std::move(properties)));
   record.SetValue("time", utils::ValueNode::Int(time));
   record.SetValue("type", utils::ValueNode::String(request.type));
   return record;

@@ -12,14 +12,17 @@ namespace analytics_core {
 struct Sdk::Instance {
   Instance(const std::string& stagingFolder, std::unique_ptr<BatchSender> sender, const std::string& id, bool loginId)
       : distinctId(id), isLoginId(loginId), consumer(StagingFileIn(stagingFolder), std::move(sender)) {
-    superProperties.SetValue("$lib", utils::ValueNode::String("cpp"));
-    superProperties.SetValue("$lib_version", utils::ValueNode::String("0.9"));
+    auto initial = std::make_shared<PropertiesNode>();
+    initial->SetValue("$lib", utils::ValueNode::String("cpp"));
+    initial->SetValue("$lib_version", utils::ValueNode::String("0.9"));
+    superProperties = std::move(initial);
   }
 
   // Guards the identity and the super properties: records are built on one thread while
   // another may sign the user up or register properties.
   std::mutex identityLock;
-  PropertiesNode superProperties;
+  // Replaced, never changed in place, so that a record can keep a snapshot cheaply.
+  std::shared_ptr<const PropertiesNode> superProperties;
   std::string distinctId;
   bool isLoginId;
   RecordConsumer consumer;
@@ -57,15 +60,15 @@ void Sdk::Build(const std::string& type, const std::string& event, const Propert
   request.type = type;
   request.event = event;
   request.properties = properties;
-  PropertiesNode superProperties;
+  std::shared_ptr<const PropertiesNode> superProperties;
   RecordContext context;
   {
     std::lock_guard<std::mutex> lock(sdk->identityLock);
     request.distinctId = sdk->distinctId;
     context.isLoginId = sdk->isLoginId;
-    if (type.find("track") != std::string::npos) superProperties = sdk->superProperties;
+    superProperties = sdk->superProperties;
   }
-  context.superProperties = &superProperties;
+  context.superProperties = superProperties.get();
   context.nowMilliseconds = NowMilliseconds();
   const int first = std::rand();
   const int second = std::rand();
@@ -97,7 +100,7 @@ void Sdk::TrackSignup(const std::string& loginId) {
   request.type = "track_signup";
   request.event = "$SignUp";
   request.distinctId = loginId;
-  PropertiesNode superProperties;
+  std::shared_ptr<const PropertiesNode> superProperties;
   RecordContext context;
   {
     // Identity read and changed in one step, so that no record falls between the two.
@@ -108,7 +111,7 @@ void Sdk::TrackSignup(const std::string& loginId) {
     sdk->distinctId = loginId;
     sdk->isLoginId = true;
   }
-  context.superProperties = &superProperties;
+  context.superProperties = superProperties.get();
   context.nowMilliseconds = NowMilliseconds();
   const int first = std::rand();
   const int second = std::rand();
@@ -175,7 +178,9 @@ void Sdk::RegisterSuperProperties(const PropertiesNode& properties) {
   const std::shared_ptr<Instance> sdk = Current();
   if (!sdk) return;
   std::lock_guard<std::mutex> lock(sdk->identityLock);
-  sdk->superProperties.Merge(properties);
+  auto merged = std::make_shared<PropertiesNode>(*sdk->superProperties);
+  merged->Merge(properties);
+  sdk->superProperties = std::move(merged);
 }
 
 bool Sdk::Flush() {

@@ -31,6 +31,10 @@ ValueNode ValueNode::Object(const ObjectNode& object) {
   return ValueNode(Payload(std::in_place_index<OBJECT>, std::make_shared<const ObjectNode>(object)));
 }
 
+ValueNode ValueNode::Object(ObjectNode&& object) {
+  return ValueNode(Payload(std::in_place_index<OBJECT>, std::make_shared<const ObjectNode>(std::move(object))));
+}
+
 void AppendQuoted(std::string& out, const std::string& text) {
   out += '"';
   for (const char ch : text) {

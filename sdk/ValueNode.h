@@ -31,6 +31,7 @@ class ValueNode {
   static ValueNode Bool(bool value);
   // Stores a copy of |object|.
   static ValueNode Object(const ObjectNode& object);
+  static ValueNode Object(ObjectNode&& object);
 
   Type GetType() const { return static_cast<Type>(payload_.index()); }
 
