@@ -2,12 +2,12 @@
 
 #include <exception>
 
+#include "engine/ChildOutputReader.h"
 #include "utils/DebugLog.h"
 #include "utils/InstallerSettings.h"
 
 namespace {
 
-constexpr DWORD kReadSize = 1024;
 constexpr DWORD kPacingMs = 100;
 
 const wchar_t* Flag(bool on) {
@@ -68,40 +68,21 @@ void CInstaller::Send(int32_t code, double value, const wchar_t* text) const {
 void CInstaller::Run() {
   Send(2001, 0.0, L"");
   Send(2002, 0.0, L"");
-  DLOG(L"%s\r\n", commandLine_.c_str());
-  try {
-    child_ = std::make_unique<Utils::ChildProcess>();
-    child_->Launch(commandLine_);
-  } catch (const std::exception&) {
-    DLOG(L"cannot start the package, error %lu\r\n", static_cast<unsigned long>(::GetLastError()));
-    child_.reset();
+  protocol_.DiscardPartialLine();
+  bool sawResult = false;
+  const bool started = RunChildReadingOutput(commandLine_, [&](const char* data, DWORD size) {
+    // After the result nothing more is interpreted, but the pipe is still drained.
+    if (sawResult) return;
+    if (protocol_.Feed(data, size) != TerminalResult::kNone) {
+      sawResult = true;
+      return;
+    }
+    ::Sleep(kPacingMs);
+  });
+  if (!started) {
     Send(2004, 2.0, L"");
     return;
   }
-
-  const bool sawResult = FollowOutput(child_->OutputReadEnd());
-  ::WaitForSingleObject(child_->ProcessHandle(), INFINITE);
-  child_.reset();
-  if (!sawResult) Send(2003, 1.0, L"");
-}
-
-bool CInstaller::FollowOutput(HANDLE output) {
-  protocol_.DiscardPartialLine();
-  bool sawResult = false;
-  char buffer[kReadSize];
-  for (;;) {
-    DWORD got = 0;
-    const BOOL ok = ::ReadFile(output, buffer, kReadSize, &got, nullptr);
-    if (!ok && got == 0) break;  // every writer has closed the pipe
-    // After the result nothing more is interpreted, but the pipe is still drained: a
-    // package blocked on a full pipe would never exit.
-    if (sawResult) continue;
-    if (protocol_.Feed(buffer, got) != TerminalResult::kNone) {
-      sawResult = true;
-      continue;
-    }
-    ::Sleep(kPacingMs);
-  }
   if (!sawResult && protocol_.Finish() != TerminalResult::kNone) sawResult = true;
-  return sawResult;
+  if (!sawResult) Send(2003, 1.0, L"");
 }

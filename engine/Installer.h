@@ -13,7 +13,6 @@
 
 #include "engine/EngineEvent.h"
 #include "engine/OutputProtocol.h"
-#include "utils/ChildProcess.h"
 #include "utils/Thread.h"
 
 class CInstaller {
@@ -49,8 +48,6 @@ class CInstaller {
  private:
   void Run();
   void Send(int32_t code, double value, const wchar_t* text) const;
-  // Reads the package's output until end of file; true when a result line was seen.
-  bool FollowOutput(HANDLE output);
 
   EngineEventCallback callback_;
   std::wstring packagePath_;
@@ -60,7 +57,6 @@ class CInstaller {
   bool desktopShortcut_ = false;
   OutputProtocol protocol_;  // holds the output code page and the installed version
   std::unique_ptr<Utils::Thread> worker_;
-  std::unique_ptr<Utils::ChildProcess> child_;
   bool adminAccount_ = false;
   bool elevated_ = true;
   std::wstring installLanguage_;

@@ -2,12 +2,12 @@
 
 #include <exception>
 
+#include "engine/ChildOutputReader.h"
 #include "utils/DebugLog.h"
 #include "utils/SystemProbes.h"
 
 namespace {
 
-constexpr DWORD kReadSize = 1024;
 constexpr wchar_t kMissingUninstaller[] = L"可执行卸载文件不存在";
 
 const wchar_t* Flag(bool on) {
@@ -80,34 +80,16 @@ void OldVersionUninstaller::Run() {
     return;
   }
   Send(5002, 0.0, L"");
-  DLOG(L"%s\r\n", commandLine_.c_str());
-  try {
-    child_ = std::make_unique<Utils::ChildProcess>();
-    child_->Launch(commandLine_);
-  } catch (const std::exception&) {
-    DLOG(L"cannot start the uninstaller, error %lu\r\n", static_cast<unsigned long>(::GetLastError()));
-    child_.reset();
+  protocol_.DiscardPartialLine();
+  bool sawResult = false;
+  const bool started = RunChildReadingOutput(commandLine_, [&](const char* data, DWORD size) {
+    // Every line is interpreted, also after a result line.
+    if (protocol_.Feed(data, size) != TerminalResult::kNone) sawResult = true;
+  });
+  if (!started) {
     Send(5004, 2.0, L"");
     return;
   }
-
-  const bool sawResult = FollowOutput(child_->OutputReadEnd());
-  ::WaitForSingleObject(child_->ProcessHandle(), INFINITE);
-  child_.reset();
-  if (!sawResult) Send(5003, 1.0, L"");
-}
-
-bool OldVersionUninstaller::FollowOutput(HANDLE output) {
-  protocol_.DiscardPartialLine();
-  bool sawResult = false;
-  char buffer[kReadSize];
-  for (;;) {
-    DWORD got = 0;
-    const BOOL ok = ::ReadFile(output, buffer, kReadSize, &got, nullptr);
-    if (!ok && got == 0) break;  // every writer has closed the pipe
-    // Every line is interpreted, also after a result line.
-    if (protocol_.Feed(buffer, got) != TerminalResult::kNone) sawResult = true;
-  }
   if (protocol_.Finish() != TerminalResult::kNone) sawResult = true;
-  return sawResult;
+  if (!sawResult) Send(5003, 1.0, L"");
 }

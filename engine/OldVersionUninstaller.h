@@ -14,7 +14,6 @@
 
 #include "engine/EngineEvent.h"
 #include "engine/OutputProtocol.h"
-#include "utils/ChildProcess.h"
 #include "utils/Thread.h"
 
 class OldVersionUninstaller {
@@ -52,8 +51,6 @@ class OldVersionUninstaller {
  private:
   void Run();
   void Send(int32_t code, double value, const wchar_t* text) const;
-  // Reads the uninstaller's output until end of file; true when a result line was seen.
-  bool FollowOutput(HANDLE output);
 
   EngineEventCallback callback_;
   std::wstring commandLine_;
@@ -62,5 +59,4 @@ class OldVersionUninstaller {
   OutputProtocol protocol_;  // holds the output code page
   AdminProbe probe_;
   std::unique_ptr<Utils::Thread> worker_;
-  std::unique_ptr<Utils::ChildProcess> child_;
 };

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "utils/ChildProcess.h"
+
 #include <random>
 #include <string>
 #include <vector>
