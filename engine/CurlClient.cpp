@@ -61,18 +61,6 @@ size_t DiscardBytes(char*, size_t size, size_t count, void*) {
   return size * count;
 }
 
-size_t WriteToPartial(char* data, size_t size, size_t count, void* file) {
-  const size_t total = size * count;
-  size_t done = 0;
-  while (done < total) {
-    const DWORD chunk = static_cast<DWORD>(total - done > 0x40000000 ? 0x40000000 : total - done);
-    DWORD written = 0;
-    if (!::WriteFile(static_cast<HANDLE>(file), data + done, chunk, &written, nullptr) || written == 0) break;
-    done += written;
-  }
-  return done;  // anything short makes libcurl fail the transfer (23)
-}
-
 // Aborts probes once the client is asked to stop.
 int ProbeStopCheck(void* clientp, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
   return static_cast<CurlClient*>(clientp)->StopRequested() ? 1 : 0;
@@ -223,6 +211,7 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& url) {
 
 int CurlClient::Start() {
   DLOG(L"start download\r\n");
+  fileDigest_.clear();
   const std::wstring partialPath = GetPartOrFinalPath(true);
   const std::wstring finalPath = GetPartOrFinalPath(false);
   // libcurl here is a Unicode build: it takes every address, file:/// ones included, as
@@ -256,8 +245,10 @@ int CurlClient::Start() {
         result = kPartialOpenFailed;
       } else {
         transfer_ = handle.Get();
-        result = Transfer(handle.Get(), partial.Get());
+        partialFile_ = partial.Get();
+        result = Transfer(handle.Get());
         transfer_ = nullptr;
+        partialFile_ = nullptr;
       }
     }
   }
@@ -268,19 +259,44 @@ int CurlClient::Start() {
     // The server will not resume this partial file (it ignores the range): start the next
     // attempt from byte 0 instead of failing the same way every time.
     ::DeleteFileW(partialPath.c_str());
+    partialDigest_ = Utils::Md5();
+    digestedBytes_ = 0;
   }
   if (result == CURLE_OK) {
     ::DeleteFileW(finalPath.c_str());
     if (!::MoveFileW(partialPath.c_str(), finalPath.c_str())) {
+      // Reporting success here would hand over a file that is not there.
       DLOG(L"rename failed:%lu\r\n", ::GetLastError());
       result = CURLE_WRITE_ERROR;
+    } else {
+      if (digestedBytes_ >= 0) fileDigest_ = partialDigest_.FinishHex();
+      partialDigest_ = Utils::Md5();
+      digestedBytes_ = 0;
     }
   }
   DLOG(L"end download\r\n");
   return result;
 }
 
-int CurlClient::Transfer(CURL* h, void* partialFile) {
+size_t CurlClient::WritePartial(char* data, size_t size, size_t count, void* clientp) {
+  auto* self = static_cast<CurlClient*>(clientp);
+  const size_t total = size * count;
+  size_t done = 0;
+  while (done < total) {
+    const DWORD chunk = static_cast<DWORD>(total - done > 0x40000000 ? 0x40000000 : total - done);
+    DWORD written = 0;
+    if (!::WriteFile(static_cast<HANDLE>(self->partialFile_), data + done, chunk, &written, nullptr) || written == 0)
+      break;
+    done += written;
+  }
+  if (self->digestedBytes_ >= 0) {
+    self->partialDigest_.Update(data, done);
+    self->digestedBytes_ += static_cast<int64_t>(done);
+  }
+  return done;  // anything short makes libcurl fail the transfer (23)
+}
+
+int CurlClient::Transfer(CURL* h) {
   Engine::UniqueCurlSlist headers(curl_slist_append(nullptr, "Connection: keep-alive"));
   if (headers) curl_slist_append(headers.Get(), "Accept-Encoding: gzip, deflate");  // same head
 
@@ -291,8 +307,8 @@ int CurlClient::Transfer(CURL* h, void* partialFile) {
   curl_easy_setopt(h, CURLOPT_TIMEOUT, 0L);
   int result = curl_easy_setopt(h, CURLOPT_URL, realUrl_.c_str());
   result |= curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-  result |= curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &WriteToPartial);
-  result |= curl_easy_setopt(h, CURLOPT_WRITEDATA, partialFile);
+  result |= curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CurlClient::WritePartial);
+  result |= curl_easy_setopt(h, CURLOPT_WRITEDATA, this);
   result |= curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
   result |= curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, &CurlClient::ProgressCallback);
   result |= curl_easy_setopt(h, CURLOPT_XFERINFODATA, this);
@@ -301,7 +317,8 @@ int CurlClient::Transfer(CURL* h, void* partialFile) {
   result |= curl_easy_setopt(h, CURLOPT_BUFFERSIZE, kReceiveBuffer);
 
   LARGE_INTEGER size;
-  resumeOffset_ = ::GetFileSizeEx(static_cast<HANDLE>(partialFile), &size) ? size.QuadPart : -1;
+  resumeOffset_ = ::GetFileSizeEx(static_cast<HANDLE>(partialFile_), &size) ? size.QuadPart : -1;
+  if (digestedBytes_ != (resumeOffset_ > 0 ? resumeOffset_ : 0)) digestedBytes_ = -1;  // bytes not seen
   if (resumeOffset_ > 0) {
     result |= curl_easy_setopt(h, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(resumeOffset_));
   }

@@ -188,6 +188,12 @@ class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
     daemon_threads = True
     allow_reuse_address = True
 
+    def handle_error(self, request, client_address):
+        # Clients that hang up (aborted or dropped transfers) are part of the game.
+        if isinstance(sys.exc_info()[1], (ConnectionError, TimeoutError)):
+            return
+        super().handle_error(request, client_address)
+
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
