@@ -1,3 +1,4 @@
 #include "engine/Downloader.h"
 
-// The base has no data; this unit anchors its vtable in one place.
+// Out of line so that the base's vtable lives in one unit.
+CDownloader::~CDownloader() = default;

@@ -18,7 +18,7 @@ constexpr int32_t kDigestWarning = 1006;  // value 0.0; the warning text; 1003, 
 
 class CDownloader {
  public:
-  virtual ~CDownloader() = default;
+  virtual ~CDownloader();
 
   // Begins (or begins again) the download. Returns at once; the work happens on the
   // downloader's worker.

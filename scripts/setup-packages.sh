@@ -10,7 +10,7 @@ PKGS=(
   cmake make ninja-build pkg-config dpkg-dev
   wine wine64 xvfb xauth x11-utils xdotool xcompmgr imagemagick
   fonts-wqy-microhei 7zip libz-mingw-w64-dev
-  python3 nginx-light openssl file nsis
+  python3 nginx-light openssl curl file nsis
 )
 
 missing=()
