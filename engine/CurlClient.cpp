@@ -211,7 +211,6 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& url) {
 
 int CurlClient::Start() {
   DLOG(L"start download\r\n");
-  fileDigest_.clear();
   const std::wstring partialPath = GetPartOrFinalPath(true);
   const std::wstring finalPath = GetPartOrFinalPath(false);
   // libcurl here is a Unicode build: it takes every address, file:/// ones included, as
@@ -237,9 +236,12 @@ int CurlClient::Start() {
       result = kNoCurlHandle;
     } else {
       // Opened through the wide path: the folder may hold characters that no ANSI code
-      // page can spell (a Chinese user name on an English system).
-      Utils::UniqueFileHandle partial(::CreateFileW(partialPath.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr,
+      // page can spell (a Chinese user name on an English system). Written from its end
+      // by this one writer; an append-only handle costs Wine extra work on every write.
+      Utils::UniqueFileHandle partial(::CreateFileW(partialPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                                                     OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+      LARGE_INTEGER zero = {};
+      if (partial && !::SetFilePointerEx(partial.Get(), zero, nullptr, FILE_END)) partial.Reset();
       if (!partial) {
         openErrorText_ = SystemMessage(::GetLastError());
         result = kPartialOpenFailed;
@@ -259,8 +261,6 @@ int CurlClient::Start() {
     // The server will not resume this partial file (it ignores the range): start the next
     // attempt from byte 0 instead of failing the same way every time.
     ::DeleteFileW(partialPath.c_str());
-    partialDigest_ = Utils::Md5();
-    digestedBytes_ = 0;
   }
   if (result == CURLE_OK) {
     ::DeleteFileW(finalPath.c_str());
@@ -268,10 +268,6 @@ int CurlClient::Start() {
       // Reporting success here would hand over a file that is not there.
       DLOG(L"rename failed:%lu\r\n", ::GetLastError());
       result = CURLE_WRITE_ERROR;
-    } else {
-      if (digestedBytes_ >= 0) fileDigest_ = partialDigest_.FinishHex();
-      partialDigest_ = Utils::Md5();
-      digestedBytes_ = 0;
     }
   }
   DLOG(L"end download\r\n");
@@ -288,10 +284,6 @@ size_t CurlClient::WritePartial(char* data, size_t size, size_t count, void* cli
     if (!::WriteFile(static_cast<HANDLE>(self->partialFile_), data + done, chunk, &written, nullptr) || written == 0)
       break;
     done += written;
-  }
-  if (self->digestedBytes_ >= 0) {
-    self->partialDigest_.Update(data, done);
-    self->digestedBytes_ += static_cast<int64_t>(done);
   }
   return done;  // anything short makes libcurl fail the transfer (23)
 }
@@ -318,7 +310,6 @@ int CurlClient::Transfer(CURL* h) {
 
   LARGE_INTEGER size;
   resumeOffset_ = ::GetFileSizeEx(static_cast<HANDLE>(partialFile_), &size) ? size.QuadPart : -1;
-  if (digestedBytes_ != (resumeOffset_ > 0 ? resumeOffset_ : 0)) digestedBytes_ = -1;  // bytes not seen
   if (resumeOffset_ > 0) {
     result |= curl_easy_setopt(h, CURLOPT_RESUME_FROM_LARGE, static_cast<curl_off_t>(resumeOffset_));
   }

@@ -18,7 +18,6 @@
 #include <string>
 
 #include "engine/CurlHandle.h"
-#include "utils/Md5.h"
 
 class CurlClient {
  public:
@@ -90,11 +89,6 @@ class CurlClient {
   int64_t ResumeOffset() const { return resumeOffset_; }
   const std::wstring& OpenErrorText() const { return openErrorText_; }
 
-  // MD5 (32 lower-case hex digits) of the destination file written by the last Start that
-  // returned 0, computed as its bytes arrived; empty when the partial file held bytes this
-  // client did not write (then the file itself must be read).
-  const std::string& FileDigest() const { return fileDigest_; }
-
   // Where probe failure reasons go (nowhere by default). Process-wide; set at start-up.
   static void SetFailureReporter(FailureReporter reporter);
 
@@ -123,9 +117,4 @@ class CurlClient {
   std::wstring openErrorText_;
   std::string realUrl_;
   void* partialFile_ = nullptr;  // HANDLE of the open partial file during a transfer
-  // Digest of the partial file's bytes, kept while writing them so that the finished
-  // file need not be read again; -1 bytes when the partial file holds bytes not seen.
-  Utils::Md5 partialDigest_;
-  int64_t digestedBytes_ = 0;
-  std::string fileDigest_;
 };

@@ -73,8 +73,7 @@ void CCurlDownloader::dlThreadFun() {
 
   const std::string expected = ExpectedDigest(client_.RealUrl());
   if (expected.size() == 32) {
-    std::string actual = client_.FileDigest();
-    if (actual.empty()) actual = Utils::Md5OfFile(packagePath_);
+    const std::string actual = Utils::Md5OfFile(packagePath_);
     if (actual.size() == 32 && actual != expected) {
       Send(DownloadEvent::kDigestWarning, 0.0, kDigestMismatchText);
       if (digestRetryUsed_) {
