@@ -35,9 +35,6 @@ class CCurlDownloader : public CDownloader {
   // empty when it has fewer than two.
   static std::string ExpectedDigest(const std::string& realUrl);
 
-  // Tests only: the client, for its state between attempts.
-  const CurlClient& Client() const { return client_; }
-
  private:
   static void OnProgress(void* owner, double speed, double zero, double percent);
   void dlThreadFun();

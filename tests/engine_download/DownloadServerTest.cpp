@@ -234,9 +234,13 @@ TEST_F(DownloadServerTest, HttpErrorsEndAfterSixAttempts) {
 // in upper case): 1006 and a retry request 1005; the second run, started from inside the
 // 1005 callback on the worker, ends with 1006 and 1004.
 TEST_F(DownloadServerTest, DigestMismatchAsksOnceForAnotherRun) {
-  for (const wchar_t* route : {L"/software/wrongdigest", L"/software/upper"}) {
-    SCOPED_TRACE(download_test::ToUtf8(route));
-    DownloadRun run(Nginx(route), package_);
+  std::string upper = EnvUtf8(L"QUILLORA_TEST_PACKAGE_MD5");
+  for (char& c : upper) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+  const std::wstring urls[] = {Nginx(L"/software/wrongdigest"), Nginx(L"/software/upper"),
+                               Fault(UniqueToken("upper"), "file=package.bin", upper)};
+  for (const std::wstring& url : urls) {
+    SCOPED_TRACE(download_test::ToUtf8(url));
+    DownloadRun run(url, package_);
     run.downloader->Start();
     ASSERT_TRUE(run.events.WaitFor(1004));
     run.downloader.reset();
