@@ -211,6 +211,7 @@ double CurlClient::GetDownloadFileLength_Str(const std::string& url) {
 
 int CurlClient::Start() {
   DLOG(L"start download\r\n");
+  fileDigest_.clear();
   const std::wstring partialPath = GetPartOrFinalPath(true);
   const std::wstring finalPath = GetPartOrFinalPath(false);
   // libcurl here is a Unicode build: it takes every address, file:/// ones included, as
@@ -248,9 +249,18 @@ int CurlClient::Start() {
       } else {
         transfer_ = handle.Get();
         partialFile_ = partial.Get();
+        if (digestWhileWriting_) digest_.Follow(partialPath);
         result = Transfer(handle.Get());
         transfer_ = nullptr;
         partialFile_ = nullptr;
+        partial.Reset();
+        if (digestWhileWriting_) {
+          if (result == CURLE_OK) {
+            fileDigest_ = digest_.Finish();
+          } else {
+            digest_.Pause();
+          }
+        }
       }
     }
   }
@@ -261,6 +271,7 @@ int CurlClient::Start() {
     // The server will not resume this partial file (it ignores the range): start the next
     // attempt from byte 0 instead of failing the same way every time.
     ::DeleteFileW(partialPath.c_str());
+    digest_.Reset();
   }
   if (result == CURLE_OK) {
     ::DeleteFileW(finalPath.c_str());
@@ -268,6 +279,7 @@ int CurlClient::Start() {
       // Reporting success here would hand over a file that is not there.
       DLOG(L"rename failed:%lu\r\n", ::GetLastError());
       result = CURLE_WRITE_ERROR;
+      fileDigest_.clear();
     }
   }
   DLOG(L"end download\r\n");

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "engine/CurlHandle.h"
+#include "engine/FollowingDigest.h"
 
 class CurlClient {
  public:
@@ -89,6 +90,15 @@ class CurlClient {
   int64_t ResumeOffset() const { return resumeOffset_; }
   const std::wstring& OpenErrorText() const { return openErrorText_; }
 
+  // Digest the partial file while it is written (off by default). The digest check then
+  // costs almost nothing after the last byte.
+  void SetDigestWhileWriting(bool on) { digestWhileWriting_ = on; }
+
+  // With digesting while writing: the MD5 (32 lower-case hex digits) of the destination
+  // file written by the last Start that returned 0; empty otherwise or when the file could
+  // not be read.
+  const std::string& FileDigest() const { return fileDigest_; }
+
   // Where probe failure reasons go (nowhere by default). Process-wide; set at start-up.
   static void SetFailureReporter(FailureReporter reporter);
 
@@ -117,4 +127,7 @@ class CurlClient {
   std::wstring openErrorText_;
   std::string realUrl_;
   void* partialFile_ = nullptr;  // HANDLE of the open partial file during a transfer
+  bool digestWhileWriting_ = false;
+  FollowingDigest digest_;
+  std::string fileDigest_;
 };

@@ -11,6 +11,7 @@ CCurlDownloader::CCurlDownloader(EngineEventCallback callback, std::wstring url,
       url_(std::move(url)),
       client_(url_, packagePath_, this, &CCurlDownloader::OnProgress) {
   ::DeleteFileW(client_.GetPartOrFinalPath(true).c_str());
+  client_.SetDigestWhileWriting(true);
 }
 
 CCurlDownloader::~CCurlDownloader() {
@@ -73,7 +74,8 @@ void CCurlDownloader::dlThreadFun() {
 
   const std::string expected = ExpectedDigest(client_.RealUrl());
   if (expected.size() == 32) {
-    const std::string actual = Utils::Md5OfFile(packagePath_);
+    std::string actual = client_.FileDigest();
+    if (actual.empty()) actual = Utils::Md5OfFile(packagePath_);
     if (actual.size() == 32 && actual != expected) {
       Send(DownloadEvent::kDigestWarning, 0.0, kDigestMismatchText);
       if (digestRetryUsed_) {
