@@ -1,7 +1,7 @@
 #include "utils/InstallerSettings.h"
 
-#include <windows.h>
 #include <shlwapi.h>
+#include <windows.h>
 
 #include "utils/WindowsVersion.h"
 
@@ -16,7 +16,9 @@ constexpr wchar_t kSection[] = L"Install";
 constexpr wchar_t kRouteToken[] = L"${ROUTE}";
 constexpr DWORD kTextBuffer = 260;
 
-std::wstring DefaultVersionName() { return GetWindowsVersionName().name; }
+std::wstring DefaultVersionName() {
+  return GetWindowsVersionName().name;
+}
 
 VersionNameSource g_versionNameSource = &DefaultVersionName;
 
@@ -57,9 +59,13 @@ VersionNameSource SetVersionNameSourceForTesting(VersionNameSource source) {
   return previous;
 }
 
-InstallerSettings::InstallerSettings() { SetDownloadUrl(DefaultDownloadAddress()); }
+InstallerSettings::InstallerSettings() {
+  SetDownloadUrl(DefaultDownloadAddress());
+}
 
-void InstallerSettings::SetDownloadUrl(const std::wstring& address) { DownloadUrl = ApplyDownloadRoute(address); }
+void InstallerSettings::SetDownloadUrl(const std::wstring& address) {
+  DownloadUrl = ApplyDownloadRoute(address);
+}
 
 void InstallerSettings::ReadInstallerConfig(const std::wstring& exePath) {
   wchar_t name[MAX_PATH] = {};
@@ -87,6 +93,7 @@ void InstallerSettings::ReadInstallerConfig(const std::wstring& exePath) {
     if (scale.status != NumberStatus::kOutOfRange) DownloadScale = scale.value;
 
     InstCmd = ReadProfileText(file, L"InstCmd", L"");
+    AnalyticsUrl = ReadProfileText(file, L"AnalyticsUrl", L"");
   }
   AppName = L"Quillora";
   AppVersion = L"1.7.9";
@@ -107,6 +114,7 @@ void InstallerSettings::ParseCommandLine(const CommandLine& commandLine) {
     if (auto value = commandLine.GetInt(L"-language")) Language = *value;
   }
   if (commandLine.Has(L"-insnew")) InsNew = commandLine.GetBool(L"-insnew");
+  if (commandLine.Has(L"-analyticsurl")) AnalyticsUrl = commandLine.GetString(L"-analyticsurl");
 }
 
 namespace {
@@ -122,8 +130,12 @@ InstallerSettings g_settings __attribute__((init_priority(101))) = MakeProcessSe
 
 }  // namespace
 
-InstallerSettings& Settings() { return g_settings; }
+InstallerSettings& Settings() {
+  return g_settings;
+}
 
-void ParseCommandLine() { g_settings.ParseCommandLine(CommandLine(::GetCommandLineW())); }
+void ParseCommandLine() {
+  g_settings.ParseCommandLine(CommandLine(::GetCommandLineW()));
+}
 
 }  // namespace Utils

@@ -30,6 +30,8 @@ class InstallerSettings {
   std::wstring AbGroup = L"IN";
   int Language = -1;
   bool InsNew = false;
+  // The analytics server address; empty means the tracker's built-in one.
+  std::wstring AnalyticsUrl;
 
   // Stores ApplyDownloadRoute(address) as DownloadUrl.
   void SetDownloadUrl(const std::wstring& address);

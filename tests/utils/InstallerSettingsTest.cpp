@@ -11,10 +11,18 @@ using Utils::InstallerSettings;
 
 namespace {
 
-std::wstring Windows7() { return L"7"; }
-std::wstring WindowsXp() { return L"XP"; }
-std::wstring Windows2000() { return L"2K"; }
-std::wstring UnknownOld() { return L"XP-"; }
+std::wstring Windows7() {
+  return L"7";
+}
+std::wstring WindowsXp() {
+  return L"XP";
+}
+std::wstring Windows2000() {
+  return L"2K";
+}
+std::wstring UnknownOld() {
+  return L"XP-";
+}
 
 // Pins the version name that the download route sees.
 class ScopedVersionName {
@@ -101,10 +109,10 @@ TEST(InstallerSettingsTest, FileNumbersThatAreNotNumbersOrOutOfRange) {
     double scale;
   };
   const Case cases[] = {
-      {"[Install]\r\nDownloadType=abc\r\nDownloadScale=abc\r\n", 0, 0.0},  // not a number: 0
-      {"[Install]\r\nDownloadType=7z\r\nDownloadScale=0.5kb\r\n", 7, 0.5},  // leading digits
+      {"[Install]\r\nDownloadType=abc\r\nDownloadScale=abc\r\n", 0, 0.0},            // not a number: 0
+      {"[Install]\r\nDownloadType=7z\r\nDownloadScale=0.5kb\r\n", 7, 0.5},           // leading digits
       {"[Install]\r\nDownloadType=99999999999\r\nDownloadScale=1e999\r\n", 1, 0.7},  // out of range: kept
-      {"[Install]\r\nDownloadType=-2\r\nDownloadScale=-0.5\r\n", -2, -0.5},  // no range checks otherwise
+      {"[Install]\r\nDownloadType=-2\r\nDownloadScale=-0.5\r\n", -2, -0.5},          // no range checks otherwise
   };
   for (const Case& c : cases) {
     ScratchDir dir;
@@ -184,5 +192,30 @@ TEST(ParseCommandLineTest, EdgeCasesOfTheOptions) {
     s.DlAppVersion = L"old";
     s.ParseCommandLine(CommandLine(c.line));
     c.check(s);
+  }
+}
+
+TEST(InstallerSettingsTest, AnalyticsUrlFromFileThenCommandLine) {
+  struct Case {
+    const char* ini;             // null: no settings file
+    const wchar_t* commandLine;  // options after the program name
+    const wchar_t* expected;
+  };
+  const Case cases[] = {
+      {nullptr, L"", L""},
+      {"[Install]\r\n", L"", L""},
+      {"[Install]\r\nAnalyticsUrl=http://127.0.0.1:9/sa\r\n", L"", L"http://127.0.0.1:9/sa"},
+      {"[Install]\r\nAnalyticsUrl=http://127.0.0.1:9/sa\r\n", L" -analyticsurl=https://a.example/x",
+       L"https://a.example/x"},
+      {"[Install]\r\nAnalyticsUrl=http://127.0.0.1:9/sa\r\n", L" -analyticsurl=", L""},
+      {nullptr, L" -analyticsurl=http://h/p?a=1", L"http://h/p?a=1"},
+      {"[Other]\r\nAnalyticsUrl=http://127.0.0.1:9/sa\r\n", L" -AnalyticsUrl=x", L""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.ini ? c.ini : "(no file)");
+    ScratchDir dir;
+    InstallerSettings s = ReadWithFile(dir, c.ini);
+    s.ParseCommandLine(CommandLine((std::wstring(L"s.exe") + c.commandLine).c_str()));
+    EXPECT_EQ(s.AnalyticsUrl, c.expected);
   }
 }
