@@ -1,13 +1,26 @@
 #include "app/StartupHooks.h"
 
+#include "tracker/InstallerReporting.h"
+
 namespace app {
 
-// The tracker and the skinned UI framework are not part of the program yet; until they
-// are, these steps have nothing to do.
-void StartTracker() {}
-void StopTracker() {}
-void ReportStartupMilestone(const std::wstring&) {}
-void ReportCrash() {}
+void StartTracker() {
+  InitAnalyticsTracker();
+}
+
+void StopTracker() {
+  ReleaseAnalyticsTracker();
+}
+
+void ReportStartupMilestone(const std::wstring& milestone) {
+  ReportTaskEvent(milestone.c_str(), L"", 0.0f, {{L"AB", L"IN"}});
+}
+
+void ReportCrash() {
+  ReportCrashEvent();
+}
+
+// The skinned UI framework is not part of the program yet.
 void SetUpUiFramework(HINSTANCE) {}
 
 }  // namespace app
