@@ -1,10 +1,14 @@
 #include "app/StartupHooks.h"
 
 #include "tracker/InstallerReporting.h"
+#include "utils/InstallerSettings.h"
 
 namespace app {
 
 void StartTracker() {
+  // The other options are applied after the tracker exists; its address must be known now.
+  const Utils::CommandLine commandLine(::GetCommandLineW());
+  if (commandLine.Has(L"-analyticsurl")) Utils::Settings().AnalyticsUrl = commandLine.GetString(L"-analyticsurl");
   InitAnalyticsTracker();
 }
 

@@ -2,4 +2,6 @@
 
 #include "app/Startup.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return app::RunInstaller(instance); }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  return app::RunInstaller(instance);
+}

@@ -49,7 +49,7 @@ void writeUninstallInfo(const std::string& settingsFile, const std::string& appS
                         const std::string& appVersion);
 
 // Where GUIDs come from (CoCreateGuid by default); tests pass a failing source.
-using GuidSource = HRESULT (*)(GUID*);
+using GuidSource = HRESULT(WINAPI*)(GUID*);
 
 // An upper-case GUID text "%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X": one GUID is
 // drawn and discarded, then up to 10 tries. When all fail, a text made from the process's

@@ -1,3 +1,4 @@
+#include <shlobj.h>
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,12 +11,35 @@
 using testing_support::RunningProcess;
 
 namespace {
-std::wstring SetupCommand() { return L"\"" + testing_support::BuildFile(L"QuilloraSetup.exe") + L"\""; }
+std::wstring SetupCommand() {
+  return L"\"" + testing_support::BuildFile(L"QuilloraSetup.exe") + L"\"";
+}
+
+// Removes the analytics tracker's folder that the installer creates in the local
+// application-data folder, unless it was there before.
+class TrackerFilesGuard {
+ public:
+  TrackerFilesGuard() {
+    wchar_t local[MAX_PATH] = {};
+    if (SUCCEEDED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local))) {
+      folder_ = std::wstring(local) + L"\\VTLocal";
+      existed_ = ::GetFileAttributesW(folder_.c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+  }
+  ~TrackerFilesGuard() {
+    if (!folder_.empty() && !existed_) testing_support::RemoveTree(folder_);
+  }
+
+ private:
+  std::wstring folder_;
+  bool existed_ = true;
+};
 }  // namespace
 
 // Tests that a second installer exits with -1 at once, without a window, while the
 // first keeps running; the first then closes normally with 0.
 TEST(SingleInstanceTest, SecondStartExitsWithMinusOneWhileTheFirstRuns) {
+  TrackerFilesGuard trackerFiles;
   RunningProcess first;
   ASSERT_TRUE(first.Start(SetupCommand()));
   ASSERT_TRUE(testing_support::WaitForMutex(app::kInstanceMutexName, 30000)) << "first instance never took the mutex";
