@@ -24,8 +24,8 @@ void HardenDllSearchPath() {
   wchar_t system[MAX_PATH] = {};
   if (!::GetSystemDirectoryW(system, MAX_PATH)) return;
   static const wchar_t* const kPreload[] = {L"ieframe.dll", L"version.dll", L"sxs.dll",
-                                            L"ws2help.dll", L"dwmapi.dll",  L"msimg32.dll",
-                                            L"d3d8.dll",    L"ws2_32.dll",  L"WindowsCodecs.dll"};
+                                             L"ws2help.dll", L"dwmapi.dll",  L"msimg32.dll",
+                                             L"d3d8.dll",    L"ws2_32.dll",  L"WindowsCodecs.dll"};
   for (const wchar_t* name : kPreload) {
     // Kept loaded for the life of the process: later loads by name get this copy.
     ::LoadLibraryW((std::wstring(system) + L"\\" + name).c_str());

@@ -2,6 +2,4 @@
 
 #include "app/Startup.h"
 
-int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-  return app::RunInstaller(instance);
-}
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) { return app::RunInstaller(instance); }
