@@ -121,7 +121,8 @@ TEST_F(TrackerCollectorTest, EventsArriveWithTheirPropertiesAndTheSuperPropertie
   tracker->trackClick(click, VtContextProperties{});
   click.clickType = VtClickType::Button;
   tracker->trackClick(click, ab);  // "vtc_ab" only for Task
-  releaseUsageTracker();           // the last flush
+  tracker.reset();
+  releaseUsageTracker();  // the last reference: the last flush
 
   const auto records = Collector::Get().Records("events");
   ASSERT_EQ(records.size(), 2u);
