@@ -132,7 +132,7 @@ void VtLocationTime::work(VtLocationTime* self) {
 
 void VtLocationTime::start(const std::string& serviceUrl) {
   std::lock_guard guard(g_instanceMutex);
-  if (!g_instance) g_instance.reset(new VtLocationTime(serviceUrl));
+  if (!g_instance) g_instance = std::make_unique<VtLocationTime>();
   VtLocationTime* self = g_instance.get();
   if (self->running_ || self->knownNow()) return;
   self->serviceUrl_ = serviceUrl;

@@ -49,8 +49,12 @@ class VtLocationTime {
   // Number of requests sent by the current instance's workers (diagnostics and tests).
   static int32_t requestCount();
 
+  // The process's instance is made by start(); nothing else creates one.
+  VtLocationTime() = default;
+  VtLocationTime(const VtLocationTime&) = delete;
+  VtLocationTime& operator=(const VtLocationTime&) = delete;
+
  private:
-  explicit VtLocationTime(std::string serviceUrl) : serviceUrl_(std::move(serviceUrl)) {}
   static void work(VtLocationTime* self);
   // One request and, on status 200, the answer; skipped while the lock is busy or the
   // location is known.
