@@ -1,5 +1,6 @@
 #include "app/StartupHooks.h"
 
+#include "engine/CurlClient.h"
 #include "tracker/InstallerReporting.h"
 #include "utils/InstallerSettings.h"
 
@@ -10,6 +11,9 @@ void StartTracker() {
   const Utils::CommandLine commandLine(::GetCommandLineW());
   if (commandLine.Has(L"-analyticsurl")) Utils::Settings().AnalyticsUrl = commandLine.GetString(L"-analyticsurl");
   InitAnalyticsTracker();
+  CurlClient::SetFailureReporter([](const std::wstring& reason) {
+    ReportTaskEvent(L"下载失败原因", reason.c_str(), 0.0f, {{L"AB", L"IN"}});
+  });
 }
 
 void StopTracker() {
