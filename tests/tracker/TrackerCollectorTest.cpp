@@ -187,4 +187,12 @@ TEST_F(TrackerCollectorTest, CrashFilterSendsTheMilestoneAndTheCrashBeforeThePro
   EXPECT_TRUE(Has(records[1], "\"event\":\"AppCrashed\"")) << records[1];
   EXPECT_TRUE(Has(records[1], "\"app_crashed_reason\":\"崩溃\"")) << records[1];
   EXPECT_FALSE(Has(records[1], "$is_first_time")) << records[1];
+
+  // Wine lets go of the dead process's files a moment after it has ended.
+  bool removed = false;
+  for (int attempt = 0; attempt < 200 && !removed; ++attempt) {
+    removed = testing_support::RemoveTree(dir.Path() + L"\\VTLocal");
+    if (!removed) ::Sleep(50);
+  }
+  EXPECT_TRUE(removed);
 }
