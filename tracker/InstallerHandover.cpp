@@ -1,6 +1,7 @@
 // The parts of the installer's reporting that ask the system: the download-failure
 // diagnostics and the analytics hand-over to the installed product.
 
+#include <objbase.h>
 #include <windows.h>
 
 #include <clocale>
@@ -34,7 +35,10 @@ std::wstring driveOf(const std::wstring& path) {
 
 DownloadDiagnostics ProbeDownloadDiagnostics(const std::wstring& packagePath) {
   DownloadDiagnostics d;
+  // The network list manager needs COM on this thread; an apartment already set up stays.
+  const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
   d.networkCode = static_cast<int>(Utils::CheckNetwork());
+  if (SUCCEEDED(com)) ::CoUninitialize();
   d.writable = ProbeWritePermission(packagePath);
   Utils::HardDiskManager disk;
   const std::wstring drive = driveOf(packagePath);
