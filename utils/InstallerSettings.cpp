@@ -1,7 +1,7 @@
 #include "utils/InstallerSettings.h"
 
-#include <shlwapi.h>
 #include <windows.h>
+#include <shlwapi.h>
 
 #include "utils/WindowsVersion.h"
 
@@ -16,9 +16,7 @@ constexpr wchar_t kSection[] = L"Install";
 constexpr wchar_t kRouteToken[] = L"${ROUTE}";
 constexpr DWORD kTextBuffer = 260;
 
-std::wstring DefaultVersionName() {
-  return GetWindowsVersionName().name;
-}
+std::wstring DefaultVersionName() { return GetWindowsVersionName().name; }
 
 VersionNameSource g_versionNameSource = &DefaultVersionName;
 
@@ -59,13 +57,9 @@ VersionNameSource SetVersionNameSourceForTesting(VersionNameSource source) {
   return previous;
 }
 
-InstallerSettings::InstallerSettings() {
-  SetDownloadUrl(DefaultDownloadAddress());
-}
+InstallerSettings::InstallerSettings() { SetDownloadUrl(DefaultDownloadAddress()); }
 
-void InstallerSettings::SetDownloadUrl(const std::wstring& address) {
-  DownloadUrl = ApplyDownloadRoute(address);
-}
+void InstallerSettings::SetDownloadUrl(const std::wstring& address) { DownloadUrl = ApplyDownloadRoute(address); }
 
 void InstallerSettings::ReadInstallerConfig(const std::wstring& exePath) {
   wchar_t name[MAX_PATH] = {};
@@ -130,12 +124,8 @@ InstallerSettings g_settings __attribute__((init_priority(101))) = MakeProcessSe
 
 }  // namespace
 
-InstallerSettings& Settings() {
-  return g_settings;
-}
+InstallerSettings& Settings() { return g_settings; }
 
-void ParseCommandLine() {
-  g_settings.ParseCommandLine(CommandLine(::GetCommandLineW()));
-}
+void ParseCommandLine() { g_settings.ParseCommandLine(CommandLine(::GetCommandLineW())); }
 
 }  // namespace Utils

@@ -1,5 +1,5 @@
-#include <shlobj.h>
 #include <windows.h>
+#include <shlobj.h>
 
 #include <gtest/gtest.h>
 
@@ -11,9 +11,7 @@
 using testing_support::RunningProcess;
 
 namespace {
-std::wstring SetupCommand() {
-  return L"\"" + testing_support::BuildFile(L"QuilloraSetup.exe") + L"\"";
-}
+std::wstring SetupCommand() { return L"\"" + testing_support::BuildFile(L"QuilloraSetup.exe") + L"\""; }
 
 // Removes the analytics tracker's folder that the installer creates in the local
 // application-data folder, unless it was there before.

@@ -11,18 +11,10 @@ using Utils::InstallerSettings;
 
 namespace {
 
-std::wstring Windows7() {
-  return L"7";
-}
-std::wstring WindowsXp() {
-  return L"XP";
-}
-std::wstring Windows2000() {
-  return L"2K";
-}
-std::wstring UnknownOld() {
-  return L"XP-";
-}
+std::wstring Windows7() { return L"7"; }
+std::wstring WindowsXp() { return L"XP"; }
+std::wstring Windows2000() { return L"2K"; }
+std::wstring UnknownOld() { return L"XP-"; }
 
 // Pins the version name that the download route sees.
 class ScopedVersionName {
@@ -109,10 +101,10 @@ TEST(InstallerSettingsTest, FileNumbersThatAreNotNumbersOrOutOfRange) {
     double scale;
   };
   const Case cases[] = {
-      {"[Install]\r\nDownloadType=abc\r\nDownloadScale=abc\r\n", 0, 0.0},            // not a number: 0
-      {"[Install]\r\nDownloadType=7z\r\nDownloadScale=0.5kb\r\n", 7, 0.5},           // leading digits
+      {"[Install]\r\nDownloadType=abc\r\nDownloadScale=abc\r\n", 0, 0.0},  // not a number: 0
+      {"[Install]\r\nDownloadType=7z\r\nDownloadScale=0.5kb\r\n", 7, 0.5},  // leading digits
       {"[Install]\r\nDownloadType=99999999999\r\nDownloadScale=1e999\r\n", 1, 0.7},  // out of range: kept
-      {"[Install]\r\nDownloadType=-2\r\nDownloadScale=-0.5\r\n", -2, -0.5},          // no range checks otherwise
+      {"[Install]\r\nDownloadType=-2\r\nDownloadScale=-0.5\r\n", -2, -0.5},  // no range checks otherwise
   };
   for (const Case& c : cases) {
     ScratchDir dir;
