@@ -21,8 +21,8 @@ namespace {
 TrackerEnvironment g_environment;
 
 // One send step at a time in the whole process.
-std::mutex& sendMutex() {
-  static std::mutex mutex;
+std::timed_mutex& sendMutex() {
+  static std::timed_mutex mutex;
   return mutex;
 }
 
@@ -66,8 +66,13 @@ const TrackerEnvironment& trackerEnvironment() {
   return g_environment;
 }
 
-void runSendStep(const std::shared_ptr<SendState>& state, bool flushNow) {
-  std::lock_guard lock(sendMutex());
+void runSendStep(const std::shared_ptr<SendState>& state, bool flushNow, int waitLimitMs) {
+  std::unique_lock lock(sendMutex(), std::defer_lock);
+  if (waitLimitMs < 0) {
+    lock.lock();
+  } else if (!lock.try_lock_for(std::chrono::milliseconds(waitLimitMs))) {
+    return;
+  }
   if (state->closed) return;
   if (!flushNow) {
     ::Sleep(1);
@@ -329,9 +334,11 @@ void UsageTrackerImpl::trackUninstall(const VtEventUninstall& event, const VtCon
 
 void UsageTrackerImpl::trackCrash(const std::string& reason) {
   submit(VtEvent::Crash, event_names::kCrash, crashProperties(reason));
-  // The process ends when the crash filter returns: flush here, counting this event.
+  // The process ends when the crash filter returns: flush here, counting this event. A send
+  // that holds the mutex (perhaps on this very thread, which crashed inside it) is waited
+  // for only so long.
   ++send_->pending;
-  runSendStep(send_, true);
+  runSendStep(send_, true, 5000);
 }
 
 void UsageTrackerImpl::trackUpdate(const VtEventUpdate& event, const VtContextProperties& context) {

@@ -112,7 +112,8 @@ class UsageTrackerImpl : public UsageTracker {
   std::shared_ptr<SendState> send_;
 };
 
-// Runs one send step under the process-wide send mutex (tests and send threads).
-void runSendStep(const std::shared_ptr<SendState>& state, bool flushNow);
+// Runs one send step under the process-wide send mutex (tests and send threads). With a
+// |waitLimitMs| of 0 or more, gives up when the mutex is not free within that time.
+void runSendStep(const std::shared_ptr<SendState>& state, bool flushNow, int waitLimitMs = -1);
 
 }  // namespace velto::tracking
