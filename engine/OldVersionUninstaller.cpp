@@ -74,6 +74,7 @@ void OldVersionUninstaller::Send(int32_t code, double value, const wchar_t* text
 }
 
 void OldVersionUninstaller::Run() {
+  Send(5001, 0.0, L"");
   if (!IsExistingFile(uninstallerPath_)) {
     DLOG(L"no uninstaller at %s\r\n", uninstallerPath_.c_str());
     Send(5004, 1.0, kMissingUninstaller);

@@ -3,6 +3,7 @@
 // Removes an installed older copy: runs a working copy of its uninstaller hidden and
 // silently, follows its standard output (OutputProtocol, uninstaller dialect) and reports
 // through an EngineEventCallback on its own worker thread:
+//   5001 0.0 the worker begins;
 //   5002 0.0 before the start, then the uninstaller's progress;
 //   5003 0.0 "State=Success", 1.0 the uninstaller ended without a result line;
 //   5004 1.0 "可执行卸载文件不存在" no file at the path, 2.0 the uninstaller cannot be started;

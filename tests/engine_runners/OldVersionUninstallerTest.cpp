@@ -22,6 +22,7 @@ namespace {
 
 using Flags = OldVersionUninstaller::AdminFlags;
 
+const Event kAnnounced{5001, 0.0, L""};
 const Event kStarting{5002, 0.0, L""};
 const Event kEndedWithoutResult{5003, 1.0, L""};
 const Event kSucceeded{5003, 0.0, L""};
@@ -103,7 +104,7 @@ TEST(OldVersionUninstallerTest, RunsTheUninstallerWithItsCommandLine) {
                                      L"\" /S -adminact=true -authorizationact=false -console=show "
                                      L"_?=C:\\Program Files\\Quillora");
   EXPECT_EQ(child.Trace(), "start\nend\n");
-  EXPECT_EQ(log.Events(), (std::vector<Event>{kStarting, kEndedWithoutResult}));
+  EXPECT_EQ(log.Events(), (std::vector<Event>{kAnnounced, kStarting, kEndedWithoutResult}));
 }
 
 // Tests that without a probe the runner asks the system: the console user's account for
@@ -136,7 +137,7 @@ TEST(OldVersionUninstallerTest, StartFailures) {
       OldVersionUninstaller uninstaller(log.Callback(), dir.File(L"missing.exe"), L"C:\\Q", FixedFlags(true, true));
       uninstaller.Start();
     }
-    EXPECT_EQ(log.Events(), (std::vector<Event>{{5004, 1.0, L"可执行卸载文件不存在"}}));
+    EXPECT_EQ(log.Events(), (std::vector<Event>{kAnnounced, {5004, 1.0, L"可执行卸载文件不存在"}}));
   }
   {
     // A folder at the path is no file either.
@@ -145,7 +146,7 @@ TEST(OldVersionUninstallerTest, StartFailures) {
       OldVersionUninstaller uninstaller(log.Callback(), dir.Path(), L"C:\\Q", FixedFlags(true, true));
       uninstaller.Start();
     }
-    EXPECT_EQ(log.Events(), (std::vector<Event>{{5004, 1.0, L"可执行卸载文件不存在"}}));
+    EXPECT_EQ(log.Events(), (std::vector<Event>{kAnnounced, {5004, 1.0, L"可执行卸载文件不存在"}}));
   }
   {
     ASSERT_TRUE(testing_support::WriteFileBytes(dir.File(L"not a program.exe"), "State=Success\n"));
@@ -155,7 +156,7 @@ TEST(OldVersionUninstallerTest, StartFailures) {
                                         FixedFlags(true, true));
       uninstaller.Start();
     }
-    EXPECT_EQ(log.Events(), (std::vector<Event>{kStarting, kCannotStart}));
+    EXPECT_EQ(log.Events(), (std::vector<Event>{kAnnounced, kStarting, kCannotStart}));
   }
   {
     StagedChild child(dir.File(L"Quillora_un_asa.exe"), "write State=Fail\\n\n");
@@ -167,7 +168,7 @@ TEST(OldVersionUninstallerTest, StartFailures) {
       OldVersionUninstaller uninstaller(log.Callback(), child.Path(), longDir, FixedFlags(true, true));
       uninstaller.Start();
     }
-    EXPECT_EQ(log.Events(), (std::vector<Event>{kStarting, kCannotStart}));
+    EXPECT_EQ(log.Events(), (std::vector<Event>{kAnnounced, kStarting, kCannotStart}));
     EXPECT_EQ(child.Trace(), "");
   }
 }
@@ -189,7 +190,7 @@ TEST(OldVersionUninstallerTest, ReportsAtOnceAndKeepsInterpreting) {
                                                        "write Progress=0.8\\nError=locked\\n\n",
                                                    &child, &log);
   EXPECT_EQ(events,
-            (std::vector<Event>{kStarting, {5002, 0.4, L""}, kSucceeded, {5002, 0.8, L""}, {5005, 0.0, L"locked"}}));
+            (std::vector<Event>{kAnnounced, kStarting, {5002, 0.4, L""}, kSucceeded, {5002, 0.8, L""}, {5005, 0.0, L"locked"}}));
   EXPECT_EQ(child->Trace(), "start\nsignalled " + release.Name() + "\nend\n");
 }
 
@@ -211,7 +212,7 @@ TEST(OldVersionUninstallerTest, ReadsEverythingUntilTheEnd) {
     SCOPED_TRACE(c.script);
     testing_support::ScratchDir dir(L"qrun");
     std::unique_ptr<StagedChild> child;
-    std::vector<Event> expected{kStarting};
+    std::vector<Event> expected{kAnnounced, kStarting};
     expected.insert(expected.end(), c.tail.begin(), c.tail.end());
     EXPECT_EQ(RunUninstaller(dir, c.script, &child), expected);
     EXPECT_EQ(child->Trace().substr(child->Trace().size() - 4), "end\n");
@@ -222,7 +223,7 @@ TEST(OldVersionUninstallerTest, ReadsEverythingUntilTheEnd) {
 // random places (inside multibyte characters too) gives the events of the unsplit output.
 TEST(OldVersionUninstallerTest, SplitWritesGiveTheSameEvents) {
   const std::string output = runner_tests::UninstallerScriptOutput();
-  std::vector<Event> expected{kStarting};
+  std::vector<Event> expected{kAnnounced, kStarting};
   const std::vector<Event> lines = runner_tests::UninstallerScriptEvents();
   expected.insert(expected.end(), lines.begin(), lines.end());
   std::mt19937 random(7);
