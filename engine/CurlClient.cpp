@@ -105,6 +105,10 @@ std::wstring CurlClient::GetPartOrFinalPath(bool partial) const {
 }
 
 Engine::UniqueCurl CurlClient::NewHandle() {
+  return CreateHandle();
+}
+
+Engine::UniqueCurl CurlClient::CreateHandle() {
   Engine::UniqueCurl handle(curl_easy_init());
   if (!handle) return handle;
   std::lock_guard<std::mutex> lock(g_hooksLock);

@@ -102,6 +102,10 @@ class CurlClient {
   // Where probe failure reasons go (nowhere by default). Process-wide; set at start-up.
   static void SetFailureReporter(FailureReporter reporter);
 
+  // A new easy handle with the process's trust settings (the test authority when one is
+  // set); none when libcurl cannot make one. Every handle of the engine comes from here.
+  static Engine::UniqueCurl CreateHandle();
+
   // Tests only: trust exactly this PEM certificate authority for HTTPS (libcurl checks the
   // chain and the host name itself). Empty restores the system's trust.
   static void SetCaBlobForTesting(std::string pem);

@@ -22,6 +22,9 @@ class CWinDownloader : public CDownloader {
   static constexpr int kAttempts = 3;
   static constexpr DWORD kAttemptPauseMs = 1000;
 
+  // COM interfaces have no virtual destructor; this one adds its own after the methods.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
   // Receives the service's progress on the worker. Not reference counted: the downloader
   // that embeds it keeps it alive for as long as the worker runs.
   class CBindCallback : public IBindStatusCallbackEx {
@@ -66,6 +69,7 @@ class CWinDownloader : public CDownloader {
     std::atomic<bool> abort_{false};
     IBinding* binding_ = nullptr;  // no reference taken
   };
+#pragma GCC diagnostic pop
 
   // Creates the worker suspended.
   CWinDownloader(EngineEventCallback callback, std::wstring url, std::wstring packagePath);
