@@ -60,6 +60,12 @@ CDownloadInstaller::~CDownloadInstaller() {
   downloader_.reset();
   installer_.reset();
   uninstaller_.reset();
+  // A package that reported its result before it exited could not be deleted then; it has
+  // ended now that its runner is gone.
+  if (!packagePath_.empty()) {
+    std::lock_guard<std::mutex> lock(g_rememberedLock);
+    if (g_rememberedPackage == packagePath_ && ::DeleteFileW(packagePath_.c_str())) g_rememberedPackage.clear();
+  }
   callback_ = nullptr;
 }
 

@@ -32,7 +32,8 @@ class CDownloadInstaller {
   explicit CDownloadInstaller(EngineEventCallback callback, DownloaderFactory factory = {},
                               OldVersionUninstaller::AdminProbe probe = {});
   // Lets no further stage start, then destroys the downloader, the package runner and the
-  // uninstall runner in that order; the runners wait for their workers.
+  // uninstall runner in that order; the runners wait for their workers. Then deletes this
+  // run's package file if it is still remembered as undeleted.
   ~CDownloadInstaller();
 
   CDownloadInstaller(const CDownloadInstaller&) = delete;

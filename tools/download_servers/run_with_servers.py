@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Runs a command with the local download servers up, and always stops them afterwards.
 
-  run_with_servers.py [--bench-mib N] -- command [arguments...]
+  run_with_servers.py [--bench-mib N] [--file NAME=BYTES ...] [--padded NAME=SOURCE:BYTES ...]
+                      -- command [arguments...]
 
 Starts, on free 127.0.0.1 ports and in a scratch folder of their own:
   - nginx serving a generated package folder over HTTP and, with test certificates, over
@@ -20,7 +21,9 @@ The command sees where everything is through these environment variables:
 nginx answers /software/477 (package.bin), /software/small (1048575 bytes),
 /software/exact (1048576 bytes), /software/nodigest, /software/wrongdigest,
 /software/upper and, with --bench-mib, /software/bench with a 302 to the file's
-/<digest>/<name> address. The files themselves lie in <packages>/files/.
+/<digest>/<name> address; each --file (random bytes) and --padded (a copy of SOURCE with
+zeros appended up to BYTES, e.g. a program made big enough to pass as a package) is
+served as /software/NAME the same way. The files themselves lie in <packages>/files/.
 The servers die with this launcher, even when it is killed.
 """
 
@@ -87,7 +90,7 @@ def write_random(path, size, seed):
             left -= n
 
 
-def make_packages(root, bench_mib):
+def make_packages(root, bench_mib, extra_files=(), padded=()):
     files = os.path.join(root, "files")
     os.makedirs(files)
     write_random(os.path.join(files, "package.bin"), 3 * 1048576 + 12345, 1)
@@ -120,6 +123,16 @@ def make_packages(root, bench_mib):
             for _ in range(bench_mib):
                 f.write(os.urandom(1048576))
         publish("bench", "bench.bin")
+    for seed, (name, size) in enumerate(extra_files, start=10):
+        write_random(os.path.join(files, name), size, seed)
+        publish(name, name)
+    for name, source, size in padded:
+        shutil.copyfile(source, os.path.join(files, name))
+        with open(os.path.join(files, name), "r+b") as f:
+            f.seek(0, os.SEEK_END)
+            if f.tell() < size:
+                f.write(b"\0" * (size - f.tell()))
+        publish(name, name)
     return digest, redirects
 
 
@@ -202,8 +215,21 @@ def start_fault_server(work, folder):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--bench-mib", type=int, default=0, help="also serve a random file of N MiB")
+    parser.add_argument("--file", action="append", default=[], metavar="NAME=BYTES",
+                        help="also serve a random file of BYTES bytes as /software/NAME")
+    parser.add_argument("--padded", action="append", default=[], metavar="NAME=SOURCE:BYTES",
+                        help="also serve SOURCE padded with zeros to BYTES as /software/NAME")
     parser.add_argument("command", nargs=argparse.REMAINDER)
     args = parser.parse_args()
+    extra_files = []
+    for item in args.file:
+        name, _, size = item.partition("=")
+        extra_files.append((name, int(size)))
+    padded = []
+    for item in args.padded:
+        name, _, rest = item.partition("=")
+        source, _, size = rest.rpartition(":")
+        padded.append((name, source, int(size)))
     command = args.command[1:] if args.command[:1] == ["--"] else args.command
     if not command:
         parser.error("no command given")
@@ -218,7 +244,7 @@ def main():
     processes = []
     try:
         root = os.path.join(work, "packages")
-        digest, redirects = make_packages(root, args.bench_mib)
+        digest, redirects = make_packages(root, args.bench_mib, extra_files, padded)
         certs = os.path.join(work, "certs")
         os.makedirs(certs)
         ca, good, wronghost, othercert = make_certificates(certs)

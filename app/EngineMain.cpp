@@ -1,0 +1,62 @@
+// QuilloraEngine.exe: the download and install engine without a window, for scripts, tests
+// and benchmarks. One line per engine event on standard output; exit status 0 on success,
+// 1 on failure, 2 for bad usage.
+
+#include <windows.h>
+
+#include <curl/curl.h>
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "app/EngineOptions.h"
+#include "app/EngineRun.h"
+#include "utils/InstallerSettings.h"
+
+namespace {
+
+std::mutex g_outputLock;
+
+void WriteOut(DWORD which, const std::string& text) {
+  DWORD written = 0;
+  ::WriteFile(::GetStdHandle(which), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
+
+std::string Utf8(const std::wstring& text) {
+  if (text.empty()) return {};
+  const int n =
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+  if (n > 0) {
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
+  }
+  return out;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  std::vector<std::wstring> args(argv + 1, argv + argc);
+  engine_app::EngineOptions options;
+  std::wstring error;
+  if (!engine_app::ParseEngineOptions(args, options, error)) {
+    WriteOut(STD_ERROR_HANDLE, Utf8(error + L"; " + engine_app::EngineUsage()) + "\n");
+    return 2;
+  }
+
+  Utils::InstallerSettings& settings = Utils::Settings();
+  settings.DownloadType = options.downloadType;
+  if (!options.url.empty()) settings.SetDownloadUrl(options.url);
+  if (options.hasInstCmd) settings.InstCmd = options.instCmd;
+  settings.CurlReady = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
+
+  const int status = engine_app::RunEngine(options, [](int32_t code, double value, const wchar_t* text) {
+    const std::string line = engine_app::FormatEventLine(code, value, text);
+    std::lock_guard<std::mutex> lock(g_outputLock);
+    WriteOut(STD_OUTPUT_HANDLE, line);
+  });
+
+  curl_global_cleanup();
+  return status;
+}
