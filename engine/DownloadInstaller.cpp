@@ -116,8 +116,8 @@ void CDownloadInstaller::Start() {
     // A failed copy is left to the runner, which reports the missing file.
     if (!workingCopy.empty()) ::CopyFileW(oldUninstaller_.c_str(), workingCopy.c_str(), FALSE);
     uninstaller_ = std::make_unique<OldVersionUninstaller>(
-        [this](int32_t code, double value, const wchar_t* text) { OnUninstallEvent(code, value, text); },
-        workingCopy, oldInstallDir, probe_);
+        [this](int32_t code, double value, const wchar_t* text) { OnUninstallEvent(code, value, text); }, workingCopy,
+        oldInstallDir, probe_);
     if (Utils::Settings().InsNew) {
       // Started by the running product to update it: wait until that copy has closed.
       while (Utils::IsProcessRunning(Utils::kProductName + std::wstring(L".exe")) != 0) ::Sleep(100);

@@ -352,8 +352,8 @@ int CMTCurlDownloader::Progress(void* clientp, curl_off_t, curl_off_t, curl_off_
 }
 
 bool CMTCurlDownloader::MergeParts() {
-  Utils::UniqueFileHandle first(::CreateFileW(PartPath(0).c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  Utils::UniqueFileHandle first(
+      ::CreateFileW(PartPath(0).c_str(), FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!first) return false;
   std::vector<char> block(kMergeBlock);
   for (size_t i = 1; i < parts_.size(); ++i) {

@@ -10,8 +10,8 @@ namespace {
 
 std::string ToUtf8(const std::wstring& text) {
   if (text.empty()) return {};
-  const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0,
-                                         nullptr, nullptr);
+  const int size =
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
   std::string out(size > 0 ? static_cast<size_t>(size) : 0, '\0');
   if (size > 0) {
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
@@ -57,8 +57,8 @@ HRESULT CWinDownloader::CBindCallback::OnLowResource(DWORD) {
 HRESULT CWinDownloader::CBindCallback::OnProgress(ULONG progress, ULONG progressMax, ULONG, LPCWSTR) {
   if (abort_) return E_ABORT;
   if (progressMax == 0) return S_OK;
-  const double fraction = static_cast<double>(static_cast<uint32_t>(progress)) /
-                          static_cast<double>(static_cast<uint32_t>(progressMax));
+  const double fraction =
+      static_cast<double>(static_cast<uint32_t>(progress)) / static_cast<double>(static_cast<uint32_t>(progressMax));
   std::lock_guard<std::mutex> lock(lock_);
   if (callback_) callback_(1002, fraction, L"");
   return S_OK;

@@ -5,8 +5,8 @@
 // callback. Three attempts a second apart; no digest check, no ranges, no resume. Events:
 // 1001, 1002, then 1003 or 1004 with the text "URLDownloadToFile".
 
-#include <windows.h>
 #include <urlmon.h>
+#include <windows.h>
 
 #include <atomic>
 #include <memory>
@@ -55,8 +55,7 @@ class CWinDownloader : public CDownloader {
     HRESULT STDMETHODCALLTYPE OnStopBinding(HRESULT result, LPCWSTR error) override;
     // Asks for UTF-8 as the address's code page.
     HRESULT STDMETHODCALLTYPE GetBindInfo(DWORD* bindFlags, BINDINFO* bindInfo) override;
-    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD flags, DWORD size, FORMATETC* format,
-                                              STGMEDIUM* medium) override;
+    HRESULT STDMETHODCALLTYPE OnDataAvailable(DWORD flags, DWORD size, FORMATETC* format, STGMEDIUM* medium) override;
     HRESULT STDMETHODCALLTYPE OnObjectAvailable(REFIID riid, IUnknown* object) override;
 
     // IBindStatusCallbackEx.

@@ -33,7 +33,9 @@ const std::vector<int32_t> kFinalCodes{1004, 2003, 2004, 5004, 5005};
 // Keeps the settings' download type for the test and restores it.
 class ScopedDownloadType {
  public:
-  explicit ScopedDownloadType(int type) : old_(Utils::Settings().DownloadType) { Utils::Settings().DownloadType = type; }
+  explicit ScopedDownloadType(int type) : old_(Utils::Settings().DownloadType) {
+    Utils::Settings().DownloadType = type;
+  }
   ~ScopedDownloadType() { Utils::Settings().DownloadType = old_; }
 
  private:
@@ -58,7 +60,9 @@ struct Harness {
           downloader = made.get();
           return made;
         },
-        [] { return OldVersionUninstaller::AdminFlags{true, true}; });
+        [] {
+          return OldVersionUninstaller::AdminFlags{true, true};
+        });
   }
 
   // Starts, waits for a final event, then destroys the orchestrator (joining everything).
@@ -73,7 +77,8 @@ struct Harness {
   int starts = -1;
 };
 
-const Runs kGoodDownload{{{1001, 1.0, L""}, {1002, 0.25, L""}, {1002, 0.5, L""}, {1002, 1.0, L""}, {1003, 0.0, L"LibCurl"}}};
+const Runs kGoodDownload{
+    {{1001, 1.0, L""}, {1002, 0.25, L""}, {1002, 0.5, L""}, {1002, 1.0, L""}, {1003, 0.0, L"LibCurl"}}};
 
 // The lines one handler wrote, in order.
 std::vector<std::wstring> LinesOf(const std::vector<std::wstring>& lines, const std::wstring& function) {
@@ -113,13 +118,12 @@ TEST(DownloadInstallerTest, NoOlderCopyDownloadsThenInstalls) {
   EXPECT_EQ(harness.starts, 1);
   const std::vector<Event> events = harness.events.Events();
   ASSERT_GE(events.size(), 8u);
-  EXPECT_EQ(std::vector<Event>(events.begin(), events.begin() + 6),
-            (std::vector<Event>{{1001, 1.0, L""},
-                                {1002, 0.25, L""},
-                                {1002, 0.5, L""},
-                                {1002, 1.0, L""},
-                                {1003, 0.0, L"LibCurl"},
-                                {2001, 0.0, L""}}));
+  EXPECT_EQ(std::vector<Event>(events.begin(), events.begin() + 6), (std::vector<Event>{{1001, 1.0, L""},
+                                                                                        {1002, 0.25, L""},
+                                                                                        {1002, 0.5, L""},
+                                                                                        {1002, 1.0, L""},
+                                                                                        {1003, 0.0, L"LibCurl"},
+                                                                                        {2001, 0.0, L""}}));
   EXPECT_EQ(events.back(), (Event{2003, 0.0, L""}));
 
   const std::vector<std::wstring> lines = log.Lines();
@@ -156,10 +160,10 @@ TEST(DownloadInstallerTest, DownloaderByType) {
   for (const DownloaderTypeCase& c : cases) {
     SCOPED_TRACE(c.type);
     auto made = CDownloadInstaller::CreateDownloader(c.type, {}, L"http://127.0.0.1:9/x", dir.File(L"p.exe"));
-    const char* kind = dynamic_cast<CWinDownloader*>(made.get())       ? "win"
-                       : dynamic_cast<CMTCurlDownloader*>(made.get())  ? "mt"
-                       : dynamic_cast<CCurlDownloader*>(made.get())    ? "curl"
-                                                                       : "none";
+    const char* kind = dynamic_cast<CWinDownloader*>(made.get())      ? "win"
+                       : dynamic_cast<CMTCurlDownloader*>(made.get()) ? "mt"
+                       : dynamic_cast<CCurlDownloader*>(made.get())   ? "curl"
+                                                                      : "none";
     EXPECT_STREQ(kind, c.expected);
 
     ScopedDownloadType type(c.type);
@@ -196,7 +200,8 @@ TEST(DownloadInstallerTest, OlderCopyIsRemovedFirst) {
 
   const std::vector<int32_t> codes = harness.events.Codes();
   ASSERT_GE(codes.size(), 5u);
-  EXPECT_EQ(std::vector<int32_t>(codes.begin(), codes.begin() + 5), (std::vector<int32_t>{5001, 5002, 5002, 5003, 1001}));
+  EXPECT_EQ(std::vector<int32_t>(codes.begin(), codes.begin() + 5),
+            (std::vector<int32_t>{5001, 5002, 5002, 5003, 1001}));
   EXPECT_EQ(codes.back(), 2003);
   EXPECT_EQ(harness.starts, 1);
   EXPECT_EQ(oldUninstaller.Trace(), "");  // the original is never run
@@ -213,7 +218,7 @@ TEST(DownloadInstallerTest, OlderCopyIsRemovedFirst) {
 
 struct StoppingUninstallCase {
   const char* name;
-  const char* script;    // the working copy's script; nullptr: no temporary folder at all
+  const char* script;  // the working copy's script; nullptr: no temporary folder at all
   Event last;
   const wchar_t* line;
 };
@@ -234,8 +239,8 @@ TEST(DownloadInstallerTest, FailingUninstallerStopsEverything) {
     }
     ScopedTempFolder tempFolder(temp);
     if (c.script) {
-      ASSERT_TRUE(testing_support::WriteFileBytes(Utils::UninstallerCopyPath(Utils::GetTempFolder()) + L".script",
-                                                  c.script));
+      ASSERT_TRUE(
+          testing_support::WriteFileBytes(Utils::UninstallerCopyPath(Utils::GetTempFolder()) + L".script", c.script));
     } else {
       ASSERT_EQ(Utils::GetTempFolder(), L"");
     }

@@ -118,7 +118,8 @@ std::vector<std::wstring> LogCapture::Lines() const {
   return g_lines;
 }
 
-ScopedTempFolder::ScopedTempFolder(const std::wstring& folder) : oldTmp_(GetVariable(L"TMP")), oldTemp_(GetVariable(L"TEMP")) {
+ScopedTempFolder::ScopedTempFolder(const std::wstring& folder)
+    : oldTmp_(GetVariable(L"TMP")), oldTemp_(GetVariable(L"TEMP")) {
   ::SetEnvironmentVariableW(L"TMP", folder.c_str());
   ::SetEnvironmentVariableW(L"TEMP", folder.c_str());
 }

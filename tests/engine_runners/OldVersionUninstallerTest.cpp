@@ -190,7 +190,8 @@ TEST(OldVersionUninstallerTest, ReportsAtOnceAndKeepsInterpreting) {
                                                        "write Progress=0.8\\nError=locked\\n\n",
                                                    &child, &log);
   EXPECT_EQ(events,
-            (std::vector<Event>{kAnnounced, kStarting, {5002, 0.4, L""}, kSucceeded, {5002, 0.8, L""}, {5005, 0.0, L"locked"}}));
+            (std::vector<Event>{
+                kAnnounced, kStarting, {5002, 0.4, L""}, kSucceeded, {5002, 0.8, L""}, {5005, 0.0, L"locked"}}));
   EXPECT_EQ(child->Trace(), "start\nsignalled " + release.Name() + "\nend\n");
 }
 
