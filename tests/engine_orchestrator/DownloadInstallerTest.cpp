@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/CurlDownloader.h"
@@ -10,10 +12,12 @@
 #include "engine/WinDownloader.h"
 #include "tests/engine_orchestrator/OrchestratorSupport.h"
 #include "tests/engine_runners/RunnerSupport.h"
+#include "tests/support/ProcessUtil.h"
 #include "tests/support/TestPaths.h"
 #include "utils/Folders.h"
 #include "utils/InstallerSettings.h"
 #include "utils/ProductFiles.h"
+#include "utils/SystemProbes.h"
 
 using orchestrator_tests::FileExists;
 using orchestrator_tests::LogCapture;
@@ -315,4 +319,44 @@ TEST(DownloadInstallerTest, RetryRequestAndFailingPackage) {
                                        L"DL_CODE_SUCCESS"}));
   EXPECT_EQ(LinesOf(log.Lines(), L"OnInstallEvent").back(), L"IST_CODE_FAIL");
   EXPECT_FALSE(FileExists(package.Path()));
+}
+
+// Tests the "-insnew" wait: while a program named "Quillora.exe" runs, Start waits on the
+// caller's thread and nothing is started; once it has ended the removal begins.
+TEST(DownloadInstallerTest, InsNewWaitsForTheRunningProduct) {
+  testing_support::ScratchDir dir(L"qorch");
+  const std::wstring temp = dir.File(L"tmp");
+  ASSERT_TRUE(::CreateDirectoryW(temp.c_str(), nullptr));
+  ScopedTempFolder tempFolder(temp);
+  ASSERT_TRUE(testing_support::WriteFileBytes(Utils::UninstallerCopyPath(Utils::GetTempFolder()) + L".script",
+                                              "write State=Fail\\n\n"));
+  StagedChild oldUninstaller(dir.File(L"uninst.ep"), "");
+  const std::wstring product = dir.File(L"Quillora.exe");
+  ASSERT_TRUE(::CopyFileW(testing_support::BuildFile(L"tools\\probe_target\\probe_target.exe").c_str(), product.c_str(),
+                          FALSE));
+  auto running = std::make_unique<testing_support::RunningProcess>();
+  ASSERT_TRUE(running->Start(L"\"" + product + L"\" " + std::to_wstring(::GetCurrentProcessId())));
+  for (int i = 0; i < 100 && Utils::IsProcessRunning(L"Quillora.exe") == 0; ++i) ::Sleep(50);
+  ASSERT_NE(Utils::IsProcessRunning(L"Quillora.exe"), 0u);
+
+  const bool oldInsNew = Utils::Settings().InsNew;
+  Utils::Settings().InsNew = true;
+  Harness harness(kGoodDownload);
+  harness.orchestrator->SetParams(L"http://127.0.0.1:9/x", oldUninstaller.Path(), dir.File(L"new"), true, true, true,
+                                  false, L"");
+  std::atomic<bool> returned{false};
+  std::thread caller([&] {
+    harness.orchestrator->Start();
+    returned = true;
+  });
+  ::Sleep(500);
+  EXPECT_FALSE(returned);
+  EXPECT_TRUE(harness.events.Events().empty());
+  running.reset();  // ends the product
+  caller.join();
+  Utils::Settings().InsNew = oldInsNew;
+  EXPECT_TRUE(harness.events.WaitFor({5005}));
+  harness.orchestrator.reset();
+  EXPECT_EQ(harness.events.Codes().front(), 5001);
+  EXPECT_EQ(harness.downloader->Starts(), 0);
 }
