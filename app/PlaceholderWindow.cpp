@@ -45,6 +45,7 @@ bool PlaceholderWindow::Create(const std::wstring& title) {
   wc.lpfnWndProc = &PlaceholderWindow::WindowProc;
   wc.hInstance = instance_;
   wc.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
+  wc.hIcon = ::LoadIconW(instance_, MAKEINTRESOURCEW(145));  // the program icon
   wc.lpszClassName = kClassName;
   ::RegisterClassExW(&wc);  // fails harmlessly when already registered
 

@@ -2,6 +2,7 @@
 
 #include "engine/CurlClient.h"
 #include "tracker/InstallerReporting.h"
+#include "uifw/Framework.h"
 #include "utils/InstallerSettings.h"
 
 namespace app {
@@ -28,7 +29,10 @@ void ReportCrash() {
   ReportCrashEvent();
 }
 
-// The skinned UI framework is not part of the program yet.
-void SetUpUiFramework(HINSTANCE) {}
+void SetUpUiFramework(HINSTANCE instance) {
+  uifw::SetInstance(instance);
+  uifw::SetPackageFormat(uifw::PackageFormat::SevenZip);
+  // The window shadow's class is registered here once the shadow exists.
+}
 
 }  // namespace app
