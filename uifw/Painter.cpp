@@ -5,6 +5,7 @@
 #include <gdiplus.h>
 
 #include <algorithm>
+#include <string>
 
 #include "uifw/Fonts.h"
 #include "uifw/ImageCache.h"
@@ -135,25 +136,36 @@ bool Painter::DrawImage(const RECT& rect, const ImageSpec& spec) {
 
 void Painter::DrawText(const RECT& rect, std::wstring_view text, int fontId, uint32_t argb, unsigned align) {
   if (text.empty() || (argb >> 24) == 0 || rect.right <= rect.left || rect.bottom <= rect.top) return;
-  Gdiplus::StringFormat format;
+  // Typographic format: no extra padding around the text, so a label exactly as wide as its
+  // text shows all of it.
+  Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
   format.SetAlignment((align & kAlignCenter)  ? Gdiplus::StringAlignmentCenter
                       : (align & kAlignRight) ? Gdiplus::StringAlignmentFar
                                               : Gdiplus::StringAlignmentNear);
   format.SetLineAlignment((align & kVAlignTop)      ? Gdiplus::StringAlignmentNear
                           : (align & kVAlignBottom) ? Gdiplus::StringAlignmentFar
                                                     : Gdiplus::StringAlignmentCenter);
-  INT flags = Gdiplus::StringFormatFlagsNoClip;
-  if (!(align & kMultiLine)) {
-    flags |= Gdiplus::StringFormatFlagsNoWrap;
-    format.SetTrimming(Gdiplus::StringTrimmingEllipsisCharacter);
-  }
+  INT flags = Gdiplus::StringFormatFlagsNoClip | Gdiplus::StringFormatFlagsMeasureTrailingSpaces;
+  if (!(align & kMultiLine)) flags |= Gdiplus::StringFormatFlagsNoWrap;
   format.SetFormatFlags(flags);
+  format.SetTrimming(Gdiplus::StringTrimmingNone);
+  // Line breaks are "\n" alone: a "\r" would be drawn as a glyph.
+  std::wstring lines;
+  lines.reserve(text.size());
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r') {
+      if (i + 1 < text.size() && text[i + 1] == L'\n') continue;
+      lines.push_back(L'\n');
+    } else {
+      lines.push_back(text[i]);
+    }
+  }
   Gdiplus::SolidBrush brush(ToColor(argb));
   g_.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
   Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(rect.left), static_cast<Gdiplus::REAL>(rect.top),
                         static_cast<Gdiplus::REAL>(rect.right - rect.left),
                         static_cast<Gdiplus::REAL>(rect.bottom - rect.top));
-  g_.DrawString(text.data(), static_cast<INT>(text.size()), fonts_.GdiplusFont(fontId), layout, &format, &brush);
+  g_.DrawString(lines.data(), static_cast<INT>(lines.size()), fonts_.GdiplusFont(fontId), layout, &format, &brush);
 }
 
 void Painter::PushClip(const RECT& rect) {

@@ -194,10 +194,10 @@ LRESULT SkinWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     case WM_LBUTTONUP: {
-      HWND hwnd = hwnd_;
-      if (::GetCapture() == hwnd) ::ReleaseCapture();
+      // Release first, then give up the capture: losing the capture cancels a press.
+      bool captured = ::GetCapture() == hwnd_;
       content_.MouseUp(POINT{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))});
-      (void)hwnd;
+      if (captured) ::ReleaseCapture();
       return 0;
     }
     case WM_CAPTURECHANGED:
