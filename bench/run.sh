@@ -15,3 +15,8 @@ port=$(cat "$dir/collector/http.port")
 echo "bench: $(nproc) cores, $(uname -m), collector on 127.0.0.1:$port"
 "$repo/scripts/wine-run.sh" --prefix "$repo/build/x86_64/wineprefix" \
   "$repo/build/x86_64/bench/analytics_bench.exe" "http://127.0.0.1:$port/bench"
+
+# The skin: package opening, description parsing and painting of the main window; its last
+# figure shows a real window, so it runs under Xvfb.
+xvfb-run -a -s "-screen 0 1280x1024x24" "$repo/scripts/wine-run.sh" --prefix "$repo/build/x86_64/wineprefix" \
+  "$repo/build/x86_64/bench/skin_bench.exe"
