@@ -99,7 +99,13 @@ void WindowContent::SendNotify(Control* sender, std::wstring_view type, WPARAM w
   n.type.assign(type);
   n.sender = sender;
   n.timestamp = ::GetTickCount();
-  n.mouse = input_.LastMouse();
+  if (async) {
+    // Possibly a worker thread: ask the system instead of the window's input state.
+    ::GetCursorPos(&n.mouse);
+    if (hwnd_) ::ScreenToClient(hwnd_, &n.mouse);
+  } else {
+    n.mouse = input_.LastMouse();
+  }
   n.wParam = wParam;
   n.lParam = lParam;
   if (async) {

@@ -298,3 +298,77 @@ TEST(WindowTest, LoadFailures) {
   EXPECT_EQ(failures, 1);
   SetLoadFailureHandler(nullptr);
 }
+
+// Tests the edit control: a click opens a native edit box with the text; when it loses the
+// focus its text comes back to the control with a "textchanged" notification.
+TEST(WindowTest, EditOpensANativeBoxAndKeepsItsText) {
+  RecordingFrame frame(L"MainWnd.xml");
+  ASSERT_NE(frame.CreateTest(nullptr, true), nullptr);
+  auto* tab = frame.FindControlAs<TabLayout>(L"mainTabLt");
+  ASSERT_TRUE(frame.SelectTab(tab, 1, false));
+  auto* edit = frame.FindControlAs<Edit>(L"installDirEdit");
+  ASSERT_NE(edit, nullptr);
+  edit->SetText(L"C:\\Program Files\\Quillora");
+  frame.Content().Layout(SIZE{600, 400});
+  edit->Activate();
+  HWND native = ::FindWindowExW(frame.Handle(), nullptr, L"EDIT", nullptr);
+  ASSERT_NE(native, nullptr);
+  wchar_t text[260] = {};
+  ::GetWindowTextW(native, text, 260);
+  EXPECT_STREQ(text, L"C:\\Program Files\\Quillora");
+  RECT rc{};
+  ::GetWindowRect(native, &rc);
+  ::MapWindowPoints(nullptr, frame.Handle(), reinterpret_cast<POINT*>(&rc), 2);
+  EXPECT_GE(rc.left, edit->Pos().left + 9);
+  EXPECT_LE(rc.right, edit->Pos().right - 9);
+  ::SetWindowTextW(native, L"D:\\Apps");
+  EXPECT_EQ(edit->Text(), L"D:\\Apps");
+  ::SendMessageW(native, WM_KILLFOCUS, 0, 0);
+  EXPECT_FALSE(::IsWindow(native));
+  EXPECT_EQ(edit->Text(), L"D:\\Apps");
+  EXPECT_EQ(Types(frame.notifications), std::vector<std::wstring>{L"textchanged"});
+}
+
+// Tests that a WM_QUIT ends the modal loop and is posted again for the outer loop.
+TEST(WindowTest, QuitEndsTheModalLoopAndIsPostedAgain) {
+  RecordingFrame frame(L"MessageBox1Wnd.xml");
+  ASSERT_NE(frame.CreateTest(), nullptr);
+  ::PostQuitMessage(5);
+  EXPECT_EQ(frame.ShowModal(), 0u);
+  EXPECT_TRUE(::IsWindow(frame.Handle()));
+  MSG msg{};
+  ASSERT_TRUE(::PeekMessageW(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+  EXPECT_EQ(msg.wParam, 5u);
+}
+
+// Tests centring: on the owner's rectangle, on the work area without owner, and pushed
+// back inside the work area where it would stick out.
+TEST(WindowTest, CentreOnOwnerOrWorkArea) {
+  RecordingFrame owner(L"MainWnd.xml");
+  ASSERT_NE(owner.CreateTest(), nullptr);
+  ::SetWindowPos(owner.Handle(), nullptr, 100, 100, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  RecordingFrame box(L"ExitTipWnd.xml");
+  ASSERT_NE(box.CreateTest(owner.Handle()), nullptr);
+  box.CenterWindow();
+  RECT rc{};
+  ::GetWindowRect(box.Handle(), &rc);
+  EXPECT_EQ(rc.left, 100 + 300 - 180);
+  EXPECT_EQ(rc.top, 100 + 200 - 90);
+  EXPECT_EQ(rc.right - rc.left, 360);
+
+  RECT work{};
+  ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+  ::SetWindowPos(owner.Handle(), nullptr, work.right - 300, work.bottom - 100, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  box.CenterWindow();
+  ::GetWindowRect(box.Handle(), &rc);
+  EXPECT_EQ(rc.right, work.right);
+  EXPECT_EQ(rc.bottom, work.bottom);
+
+  RecordingFrame alone(L"MessageBox2Wnd.xml");
+  ASSERT_NE(alone.CreateTest(), nullptr);
+  alone.CenterWindow();
+  ::GetWindowRect(alone.Handle(), &rc);
+  EXPECT_EQ(rc.left, (work.left + work.right) / 2 - 180);
+  EXPECT_EQ(rc.top, (work.top + work.bottom) / 2 - 90);
+}
