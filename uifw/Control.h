@@ -69,7 +69,8 @@ class Control {
   // Properties (a change repaints the control).
   const std::wstring& Name() const { return name_; }
   void SetName(std::wstring_view name) { name_.assign(name); }
-  const std::wstring& Text() const { return text_; }
+  // Virtual: an edit box reads its text from the native box while that is open.
+  virtual const std::wstring& Text() const { return text_; }
   virtual void SetText(std::wstring_view text);
   bool IsVisible() const { return visible_; }
   void SetVisible(bool visible);

@@ -82,7 +82,7 @@ class Edit : public Label {
   std::wstring_view GetClass() const override { return L"Edit"; }
   bool IsClickable() const override { return true; }
   void Activate() override;
-  const std::wstring& Text() const;
+  const std::wstring& Text() const override;
   void SetText(std::wstring_view text) override;
   void SetPos(const RECT& rect) override;
 

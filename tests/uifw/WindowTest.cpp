@@ -322,7 +322,7 @@ TEST(WindowTest, EditOpensANativeBoxAndKeepsItsText) {
   EXPECT_GE(rc.left, edit->Pos().left + 9);
   EXPECT_LE(rc.right, edit->Pos().right - 9);
   ::SetWindowTextW(native, L"D:\\Apps");
-  EXPECT_EQ(edit->Text(), L"D:\\Apps");
+  EXPECT_EQ(static_cast<Control*>(edit)->Text(), L"D:\\Apps");
   ::SendMessageW(native, WM_KILLFOCUS, 0, 0);
   EXPECT_FALSE(::IsWindow(native));
   EXPECT_EQ(edit->Text(), L"D:\\Apps");
