@@ -13,6 +13,7 @@
 #include "app/EngineOptions.h"
 #include "app/EngineRun.h"
 #include "utils/InstallerSettings.h"
+#include "utils/TextConvert.h"
 
 namespace {
 
@@ -23,17 +24,6 @@ void WriteOut(DWORD which, const std::string& text) {
   ::WriteFile(::GetStdHandle(which), text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
 }
 
-std::string Utf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(n > 0 ? static_cast<size_t>(n) : 0, '\0');
-  if (n > 0) {
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  }
-  return out;
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -41,7 +31,7 @@ int wmain(int argc, wchar_t** argv) {
   engine_app::EngineOptions options;
   std::wstring error;
   if (!engine_app::ParseEngineOptions(args, options, error)) {
-    WriteOut(STD_ERROR_HANDLE, Utf8(error + L"; " + engine_app::EngineUsage()) + "\n");
+    WriteOut(STD_ERROR_HANDLE, Utils::WideToUtf8(error + L"; " + engine_app::EngineUsage()) + "\n");
     return 2;
   }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "utils/CommandLine.h"
+#include "utils/TextConvert.h"
 
 namespace engine_app {
 
@@ -20,16 +21,6 @@ bool ReadFlag(const std::wstring& value, bool& flag) {
     return true;
   }
   return false;
-}
-
-std::string ToUtf8(const wchar_t* text) {
-  if (!text || !*text) return {};
-  const int n = ::WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
-  if (n <= 1) return {};
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), n, nullptr, nullptr);
-  out.resize(static_cast<size_t>(n - 1));
-  return out;
 }
 
 }  // namespace
@@ -121,7 +112,7 @@ bool ParseEngineOptions(const std::vector<std::wstring>& args, EngineOptions& op
 std::string FormatEventLine(int code, double value, const wchar_t* text) {
   char number[64];
   std::snprintf(number, sizeof(number), "%d\t%.17g\t", code, value);
-  return number + ToUtf8(text) + "\n";
+  return number + Utils::WideToUtf8(text ? text : L"") + "\n";
 }
 
 }  // namespace engine_app

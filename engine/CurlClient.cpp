@@ -7,31 +7,15 @@
 
 #include "utils/DebugLog.h"
 #include "utils/Handles.h"
+#include "utils/TextConvert.h"
 
 namespace {
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int n =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-std::wstring FromUtf8(const char* text) {
-  if (!text || !*text) return {};
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-  if (n <= 1) return {};
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), n);
-  out.resize(static_cast<size_t>(n - 1));
-  return out;
-}
+// Text that libcurl hands back (may be null).
+std::wstring FromUtf8z(const char* text) { return text ? Utils::Utf8ToWide(text) : std::wstring(); }
 
 std::wstring CurlMessage(int code) {
-  return FromUtf8(curl_easy_strerror(static_cast<CURLcode>(code)));
+  return FromUtf8z(curl_easy_strerror(static_cast<CURLcode>(code)));
 }
 
 std::wstring SystemMessage(DWORD error) {
@@ -104,12 +88,12 @@ std::wstring CurlClient::GetPartOrFinalPath(bool partial) const {
   return partial ? destination_ + L".part" : destination_;
 }
 
-Engine::UniqueCurl CurlClient::NewHandle() {
+Utils::UniqueCurl CurlClient::NewHandle() {
   return CreateHandle();
 }
 
-Engine::UniqueCurl CurlClient::CreateHandle() {
-  Engine::UniqueCurl handle(curl_easy_init());
+Utils::UniqueCurl CurlClient::CreateHandle() {
+  Utils::UniqueCurl handle(curl_easy_init());
   if (!handle) return handle;
   std::lock_guard<std::mutex> lock(g_hooksLock);
   if (!g_caBlob.empty()) {
@@ -132,8 +116,8 @@ void CurlClient::ReportFailure(long status) {
   if (reporter) reporter(text);
 }
 
-Engine::UniqueCurl CurlClient::Head(const std::string& url) {
-  Engine::UniqueCurl handle = NewHandle();
+Utils::UniqueCurl CurlClient::Head(const std::string& url) {
+  Utils::UniqueCurl handle = NewHandle();
   if (!handle) return handle;
   CURL* h = handle.Get();
   int result = curl_easy_setopt(h, CURLOPT_URL, url.c_str());
@@ -169,7 +153,7 @@ double CurlClient::GetDownloadFileLength(CURL* handle) {
 
 std::string CurlClient::GetRealUrl_Str(const std::string& url) {
   std::string effective;
-  Engine::UniqueCurl handle = NewHandle();
+  Utils::UniqueCurl handle = NewHandle();
   if (handle) {
     CURL* h = handle.Get();
     curl_easy_setopt(h, CURLOPT_URL, url.c_str());
@@ -192,7 +176,7 @@ std::string CurlClient::GetRealUrl_Str(const std::string& url) {
 
 double CurlClient::GetDownloadFileLength_Str(const std::string& url) {
   double length = -1.0;
-  Engine::UniqueCurl handle = NewHandle();
+  Utils::UniqueCurl handle = NewHandle();
   if (!handle) return length;
   CURL* h = handle.Get();
   curl_easy_setopt(h, CURLOPT_URL, url.c_str());
@@ -220,10 +204,10 @@ int CurlClient::Start() {
   const std::wstring finalPath = GetPartOrFinalPath(false);
   // libcurl here is a Unicode build: it takes every address, file:/// ones included, as
   // UTF-8 and opens local files through their wide names.
-  const std::string url = ToUtf8(url_);
+  const std::string url = Utils::WideToUtf8(url_);
 
   if (realUrl_.empty() || fileLength_ < kMinimumFileLength) {
-    Engine::UniqueCurl probe = Head(url);
+    Utils::UniqueCurl probe = Head(url);
     realUrl_ = EffectiveUrl(probe.Get());
     fileLength_ = probe ? GetDownloadFileLength(probe.Get()) : -1.0;
   }
@@ -236,7 +220,7 @@ int CurlClient::Start() {
   }
 
   if (result == CURLE_OK) {
-    Engine::UniqueCurl handle = NewHandle();
+    Utils::UniqueCurl handle = NewHandle();
     if (!handle) {
       result = kNoCurlHandle;
     } else {
@@ -305,7 +289,7 @@ size_t CurlClient::WritePartial(char* data, size_t size, size_t count, void* cli
 }
 
 int CurlClient::Transfer(CURL* h) {
-  Engine::UniqueCurlSlist headers(curl_slist_append(nullptr, "Connection: keep-alive"));
+  Utils::UniqueCurlSlist headers(curl_slist_append(nullptr, "Connection: keep-alive"));
   if (headers) curl_slist_append(headers.Get(), "Accept-Encoding: gzip, deflate");  // same head
 
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.Get());

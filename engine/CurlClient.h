@@ -17,7 +17,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/CurlHandle.h"
+#include "utils/CurlHandle.h"
 #include "engine/FollowingDigest.h"
 
 class CurlClient {
@@ -58,7 +58,7 @@ class CurlClient {
 
   // A header-only request that follows redirects; returns the performed handle (or none)
   // for EffectiveUrl and GetDownloadFileLength. The caller owns it.
-  Engine::UniqueCurl Head(const std::string& url);
+  Utils::UniqueCurl Head(const std::string& url);
 
   // CURLINFO_EFFECTIVE_URL of |handle|; empty when libcurl has none.
   static std::string EffectiveUrl(CURL* handle);
@@ -104,7 +104,7 @@ class CurlClient {
 
   // A new easy handle with the process's trust settings (the test authority when one is
   // set); none when libcurl cannot make one. Every handle of the engine comes from here.
-  static Engine::UniqueCurl CreateHandle();
+  static Utils::UniqueCurl CreateHandle();
 
   // Tests only: trust exactly this PEM certificate authority for HTTPS (libcurl checks the
   // chain and the host name itself). Empty restores the system's trust.
@@ -114,7 +114,7 @@ class CurlClient {
   static void SetClockForTesting(Clock clock);
 
  private:
-  Engine::UniqueCurl NewHandle();
+  Utils::UniqueCurl NewHandle();
   void ReportFailure(long status);
   int Transfer(CURL* handle);
   static size_t WritePartial(char* data, size_t size, size_t count, void* clientp);

@@ -11,8 +11,12 @@
 #include "utils/DebugLog.h"
 #include "utils/InstallerSettings.h"
 #include "utils/Md5.h"
+#include "utils/TextConvert.h"
 
 namespace {
+
+// Text that libcurl hands back (may be null).
+std::wstring FromUtf8z(const char* text) { return text ? Utils::Utf8ToWide(text) : std::wstring(); }
 
 int64_t SystemSeconds() {
   return static_cast<int64_t>(_time64(nullptr));
@@ -23,26 +27,6 @@ std::atomic<CMTCurlDownloader::Clock> g_clock{&SystemSeconds};
 // Same receive buffer as the single-stream client: Wine pays per socket read.
 constexpr long kReceiveBuffer = 131072;
 constexpr DWORD kMergeBlock = 1048576;
-
-std::string Narrow(const std::wstring& text, UINT codePage) {
-  if (text.empty()) return {};
-  const int n =
-      ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  if (n <= 0) return {};
-  std::string out(static_cast<size_t>(n), '\0');
-  ::WideCharToMultiByte(codePage, 0, text.data(), static_cast<int>(text.size()), out.data(), n, nullptr, nullptr);
-  return out;
-}
-
-std::wstring Wide(const char* text) {
-  if (!text || !*text) return {};
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-  if (n <= 1) return {};
-  std::wstring out(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text, -1, out.data(), n);
-  out.resize(static_cast<size_t>(n - 1));
-  return out;
-}
 
 // Size of a file; 0 when it does not exist or cannot be read.
 int64_t FileSize(const std::wstring& path) {
@@ -136,11 +120,11 @@ bool CMTCurlDownloader::getRealDownloadUrl() {
   expectedDigest_.clear();
   fileLength_ = 0;
   if (!Utils::Settings().CurlReady) return false;
-  Engine::UniqueCurl handle = CurlClient::CreateHandle();
+  Utils::UniqueCurl handle = CurlClient::CreateHandle();
   if (!handle) return false;
   CURL* h = handle.Get();
-  const std::string url = url_.compare(0, 8, L"file:///") == 0 ? Narrow(url_, CP_ACP) : Narrow(url_, CP_UTF8);
-  Engine::UniqueCurlSlist headers(curl_slist_append(nullptr, "Connection: keep-alive"));
+  const std::string url = url_.compare(0, 8, L"file:///") == 0 ? Utils::WideToBytes(url_, CP_ACP) : Utils::WideToBytes(url_, CP_UTF8);
+  Utils::UniqueCurlSlist headers(curl_slist_append(nullptr, "Connection: keep-alive"));
   int set = curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.Get());
   set |= curl_easy_setopt(h, CURLOPT_URL, url.c_str());
   set |= curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
@@ -156,7 +140,7 @@ bool CMTCurlDownloader::getRealDownloadUrl() {
   char* effective = nullptr;
   if (curl_easy_getinfo(h, CURLINFO_EFFECTIVE_URL, &effective) == CURLE_OK && effective && *effective) {
     realUrl_ = effective;
-    DLOG(L"Download File real url %s\r\n", Wide(effective).c_str());
+    DLOG(L"Download File real url %s\r\n", FromUtf8z(effective).c_str());
     expectedDigest_ = CCurlDownloader::ExpectedDigest(realUrl_);
   }
   curl_off_t length = -1;
@@ -284,7 +268,7 @@ int CMTCurlDownloader::downloadExe(PartTask& part) {
     result = CURLE_PARTIAL_FILE;
   }
   if (result != CURLE_OK) {
-    DLOG(L"error:%d:%s\r\n", result, Wide(curl_easy_strerror(static_cast<CURLcode>(result))).c_str());
+    DLOG(L"error:%d:%s\r\n", result, FromUtf8z(curl_easy_strerror(static_cast<CURLcode>(result))).c_str());
   } else {
     DLOG(L"curl_easy_cleanup\r\n");
     part.file.Reset();

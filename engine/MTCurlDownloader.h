@@ -18,7 +18,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/CurlHandle.h"
+#include "utils/CurlHandle.h"
 #include "engine/Downloader.h"
 #include "utils/Handles.h"
 #include "utils/Thread.h"
@@ -79,7 +79,7 @@ class CMTCurlDownloader : public CDownloader {
     Utils::UniqueFileHandle file;
     int64_t nextOffset = 0;
     int64_t endOffset = 0;
-    Engine::UniqueCurl handle;
+    Utils::UniqueCurl handle;
     std::string url;
     std::wstring path;
     int state = -1;  // 0 complete; -1 to fetch; -2 part file cannot be opened; else libcurl's result

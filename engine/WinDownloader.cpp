@@ -5,19 +5,9 @@
 #include <string>
 
 #include "utils/DebugLog.h"
+#include "utils/TextConvert.h"
 
 namespace {
-
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  std::string out(size > 0 ? static_cast<size_t>(size) : 0, '\0');
-  if (size > 0) {
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size, nullptr, nullptr);
-  }
-  return out;
-}
 
 bool IsFileUrl(const std::wstring& url) {
   return url.compare(0, 8, L"file:///") == 0;
@@ -117,7 +107,7 @@ std::wstring CWinDownloader::EncodeUrl(const std::wstring& url) {
   if (IsFileUrl(url)) return url;
   static const wchar_t kHex[] = L"0123456789ABCDEF";
   std::wstring out;
-  for (const char c : ToUtf8(url)) {
+  for (const char c : Utils::WideToUtf8(url)) {
     const unsigned char byte = static_cast<unsigned char>(c);
     if (byte >= 33 && byte <= 126) {
       out += static_cast<wchar_t>(byte);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "sdk/ErrorOutput.h"
+#include "utils/TextConvert.h"
 #include "utils/UniqueResource.h"
 
 namespace analytics_core {
@@ -20,17 +21,8 @@ struct StdioFileTraits {
 };
 using UniqueStdioFile = Utils::UniqueResource<StdioFileTraits>;
 
-// The SDK works in UTF-8; the file system wants wide paths (a user folder may hold Chinese).
-std::wstring Widen(const std::string& text) {
-  if (text.empty()) return {};
-  const int n = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  std::wstring wide(static_cast<size_t>(n), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-  return wide;
-}
-
 UniqueStdioFile OpenFile(const std::string& path, const wchar_t* mode) {
-  return UniqueStdioFile(_wfopen(Widen(path).c_str(), mode));
+  return UniqueStdioFile(_wfopen(Utils::Utf8ToWide(path).c_str(), mode));
 }
 
 bool IsRecordLine(const std::string& line) {

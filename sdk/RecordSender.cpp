@@ -9,25 +9,11 @@
 
 #include "sdk/Encoding.h"
 #include "sdk/ErrorOutput.h"
-#include "utils/UniqueResource.h"
+#include "utils/CurlHandle.h"
 
 namespace analytics_core {
 
 namespace {
-
-struct CurlEasyTraits {
-  using Type = CURL*;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { curl_easy_cleanup(h); }
-};
-using UniqueCurl = Utils::UniqueResource<CurlEasyTraits>;
-
-struct CurlHeaderListTraits {
-  using Type = curl_slist*;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { curl_slist_free_all(h); }
-};
-using UniqueHeaderList = Utils::UniqueResource<CurlHeaderListTraits>;
 
 std::mutex g_lastResultMutex;
 bool g_lastResult = false;
@@ -65,12 +51,12 @@ bool RecordSender::Send(const std::string& batchBody, const HeaderList& headers)
 HttpResponse RecordSender::Post(const std::string& requestBody, const HeaderList& headers) const {
   HttpResponse response;
   try {
-    UniqueCurl curl(curl_easy_init());
+    Utils::UniqueCurl curl(curl_easy_init());
     if (!curl) {
       response.body = "Couldn't initialize curl handle";
       return response;
     }
-    UniqueHeaderList headerList;
+    Utils::UniqueCurlSlist headerList;
     for (const auto& [name, value] : headers) {
       curl_slist* grown = curl_slist_append(headerList.Get(), (name + ": " + value).c_str());
       if (!grown) throw std::bad_alloc();

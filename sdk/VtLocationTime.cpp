@@ -10,24 +10,10 @@
 #include <thread>
 
 #include "utils/Md5.h"
-#include "utils/UniqueResource.h"
+#include "utils/CurlHandle.h"
 
 namespace analytics_core {
 namespace {
-
-struct CurlEasyTraits {
-  using Type = CURL*;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { curl_easy_cleanup(h); }
-};
-using UniqueCurl = Utils::UniqueResource<CurlEasyTraits>;
-
-struct CurlHeaderListTraits {
-  using Type = curl_slist*;
-  static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { curl_slist_free_all(h); }
-};
-using UniqueHeaderList = Utils::UniqueResource<CurlHeaderListTraits>;
 
 // Guards the process-wide instance pointer (never held while waiting for a worker's request).
 std::mutex g_instanceMutex;
@@ -76,7 +62,7 @@ void VtLocationTime::fetchOnce(void* handle) {
   }
   CURL* curl = static_cast<CURL*>(handle);
   const std::string timestamp = std::to_string(static_cast<long long>(std::time(nullptr)));
-  UniqueHeaderList headers;
+  Utils::UniqueCurlSlist headers;
   for (const std::string& header : {std::string("Content-Type:application/json"), "X-HM-Time:" + timestamp,
                                     "X-HM-Credential:" + credential(timestamp)}) {
     curl_slist* grown = curl_slist_append(headers.Get(), header.c_str());
@@ -108,7 +94,7 @@ void VtLocationTime::fetchOnce(void* handle) {
 }
 
 void VtLocationTime::work(VtLocationTime* self) {
-  UniqueCurl curl(curl_easy_init());
+  Utils::UniqueCurl curl(curl_easy_init());
   if (!curl) {
     self->running_ = false;
     return;

@@ -6,6 +6,7 @@
 
 #include "tracker/VtException.h"
 #include "utils/InstallerSettings.h"
+#include "utils/TextConvert.h"
 
 using velto::tracking::TrackerConfig;
 using velto::tracking::usageTracker;
@@ -38,16 +39,6 @@ std::wstring exeFileName() {
 
 }  // namespace
 
-std::string ToUtf8(const std::wstring& text) {
-  if (text.empty()) return {};
-  const int size =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  if (size <= 0) return {};
-  std::string result(static_cast<size_t>(size), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(), size, nullptr, nullptr);
-  return result;
-}
-
 std::wstring LimitReason(const std::wstring& reason) {
   if (reason.size() <= kReasonLimit) return reason;
   size_t cut = kReasonLimit;
@@ -58,13 +49,13 @@ std::wstring LimitReason(const std::wstring& reason) {
 TrackerConfig AnalyticsTrackerConfig() {
   const Utils::InstallerSettings& settings = Utils::Settings();
   TrackerConfig config;
-  config.appName = ToUtf8(settings.AppName + settings.DlAppNameSuffix);
-  config.appVersion = ToUtf8(settings.AppVersion);
-  config.appStore = ToUtf8(exeFileName());
-  config.dlAppId = ToUtf8(settings.AppName);
-  config.dlAppVersion = ToUtf8(settings.DlAppVersion);
+  config.appName = Utils::WideToUtf8(settings.AppName + settings.DlAppNameSuffix);
+  config.appVersion = Utils::WideToUtf8(settings.AppVersion);
+  config.appStore = Utils::WideToUtf8(exeFileName());
+  config.dlAppId = Utils::WideToUtf8(settings.AppName);
+  config.dlAppVersion = Utils::WideToUtf8(settings.DlAppVersion);
   config.edition = 0;
-  config.serverUrl = ToUtf8(settings.AnalyticsUrl);
+  config.serverUrl = Utils::WideToUtf8(settings.AnalyticsUrl);
   return config;
 }
 
@@ -81,7 +72,7 @@ void ReleaseAnalyticsTracker() {
 void ApplyAbContext(const ExtraValues& extras, const std::vector<int32_t>& kinds, VtContextProperties& context) {
   const auto ab = extras.find(L"AB");
   if (ab == extras.end()) return;
-  const std::string value = ToUtf8(ab->second);
+  const std::string value = Utils::WideToUtf8(ab->second);
   try {
     if (VtContextProperties::isValidABValue(value)) context.setProperty(value, kinds);
   } catch (const velto::tracking::VtException&) {
@@ -96,8 +87,8 @@ void ReportTaskEvent(const wchar_t* name, const wchar_t* reason, float elapsed, 
   VtContextProperties context;
   ApplyAbContext(extras, {kindOf(VtEvent::Task)}, context);
   VtEventTask event;
-  event.name = ToUtf8(name ? name : L"");
-  event.reason = ToUtf8(LimitReason(reason ? reason : L""));
+  event.name = Utils::WideToUtf8(name ? name : L"");
+  event.reason = Utils::WideToUtf8(LimitReason(reason ? reason : L""));
   event.elapsed = elapsed;
   event.result = VtResult::Success;
   tracker->trackTask(event, context);
@@ -110,7 +101,7 @@ void ReportClickEvent(ExtraValues extras, const std::wstring& name) {
   VtContextProperties context;
   ApplyAbContext(extras, {kindOf(VtEvent::Click)}, context);
   VtEventClick event;
-  event.name = ToUtf8(name);
+  event.name = Utils::WideToUtf8(name);
   event.clickType = VtClickType::Button;
   tracker->trackClick(event, context);
 }
@@ -122,7 +113,7 @@ void ReportViewEvent(ExtraValues extras) {
   VtContextProperties context;
   ApplyAbContext(extras, {kindOf(VtEvent::View)}, context);
   VtEventView event;
-  event.name = ToUtf8(L"安装中");
+  event.name = Utils::WideToUtf8(L"安装中");
   tracker->trackView(event, context);
 }
 
@@ -130,7 +121,7 @@ void ReportCrashEvent() {
   if (!reportingEnabled()) return;
   const auto tracker = usageTracker();
   if (!tracker) return;
-  tracker->trackCrash(ToUtf8(L"崩溃"));
+  tracker->trackCrash(Utils::WideToUtf8(L"崩溃"));
 }
 
 std::wstring ComposeDownloadFailureReason(double value, const std::wstring& text, const DownloadDiagnostics& d) {

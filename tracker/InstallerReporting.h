@@ -42,9 +42,6 @@ void ReportCrashEvent();
 void ApplyAbContext(const ExtraValues& extras, const std::vector<int32_t>& kinds,
                     velto::tracking::VtContextProperties& context);
 
-// UTF-16 to UTF-8.
-std::string ToUtf8(const std::wstring& text);
-
 // At most 199 characters of |reason| (a surrogate pair is never split).
 std::wstring LimitReason(const std::wstring& reason);
 

@@ -9,10 +9,13 @@
 #include <string>
 #include <string_view>
 
+#include "utils/TextConvert.h"
+
 namespace uifw {
 
-std::wstring Utf8ToWide(std::string_view text);
-std::string WideToUtf8(std::wstring_view text);
+// UTF-8 conversions, shared with the rest of the program.
+using Utils::Utf8ToWide;
+using Utils::WideToUtf8;
 
 // ASCII case-insensitive comparison.
 bool EqualsNoCase(std::wstring_view a, std::wstring_view b);

@@ -7,6 +7,7 @@
 #include "tests/tracker/PropertyMatchers.h"
 #include "tests/tracker/TrackerFixture.h"
 #include "utils/InstallerSettings.h"
+#include "utils/TextConvert.h"
 
 using namespace velto::tracking;
 using testing_support::ScratchDir;
@@ -152,7 +153,7 @@ TEST_F(ReportingTest, LongReasonsAreCutAt199Characters) {
   ReportTaskEvent(L"下载失败原因", reason.c_str(), 0, {{L"AB", L"IN"}});
   const auto events = core.trackedEvents();
   ASSERT_EQ(events.size(), 1u);
-  EXPECT_EQ(events[0].properties.text("vt_reason"), ToUtf8(std::wstring(199, L'原')));
+  EXPECT_EQ(events[0].properties.text("vt_reason"), Utils::WideToUtf8(std::wstring(199, L'原')));
 
   EXPECT_EQ(LimitReason(std::wstring(199, L'a')), std::wstring(199, L'a'));
   // A surrogate pair across the limit is dropped whole.

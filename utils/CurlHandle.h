@@ -6,7 +6,7 @@
 
 #include "utils/UniqueResource.h"
 
-namespace Engine {
+namespace Utils {
 
 // libcurl easy handles (curl_easy_init / curl_easy_cleanup).
 struct CurlEasyTraits {
@@ -24,4 +24,4 @@ struct CurlSlistTraits {
 };
 using UniqueCurlSlist = Utils::UniqueResource<CurlSlistTraits>;
 
-}  // namespace Engine
+}  // namespace Utils
