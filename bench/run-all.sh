@@ -1,0 +1,86 @@
+#!/usr/bin/env bash
+# Every benchmark in bench/, one after the other, then one table of their figures, each
+# next to its baseline as a ratio:
+#   stub size        stripped i686 QuilloraSetup.exe against the 2.5 MB budget, by section
+#   analytics        bench/run.sh: records queued per second, against records posted
+#   download         bench/download/run-download-bench.sh: CCurlDownloader under Wine
+#                    against the minimal libcurl program (Wine) and Linux curl
+#   engine program   bench/download/run-engine-bench.sh: QuilloraEngine.exe download
+#                    types 1, 2, 3 against the same two
+# Each benchmark's full output goes to out/bench/<name>.txt. A benchmark that fails is
+# marked in the table and makes the status non-zero; the others still run.
+#   bench/run-all.sh [MiB (256)] [ROUNDS (3)]
+set -uo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+repo=$(cd "$here/.." && pwd)
+mib=${1:-256}
+rounds=${2:-3}
+out=$repo/out/bench
+mkdir -p "$out"
+failed=0
+rows=()
+
+row() { rows+=("$(printf '%-16s|%-44s|%-34s|%s' "$@")"); }
+calc() { awk "BEGIN { printf \"%.2f\", $1 }"; }
+
+run_bench() {  # name command...
+  local name=$1
+  shift
+  echo "== $name: $*"
+  if "$@" 2>&1 | tee "$out/$name.txt"; then
+    return 0
+  fi
+  failed=1
+  row "$name" "FAILED (out/bench/$name.txt)" "" ""
+  return 1
+}
+
+bash "$repo/scripts/build.sh" >/dev/null || { echo "run-all: build failed" >&2; exit 1; }
+
+# Stub size: what the shipped program weighs once stripped, and of what.
+exe=$repo/build/i686/QuilloraSetup.exe
+stripped=$(mktemp /tmp/quillora-stub.XXXXXX)
+i686-w64-mingw32-strip -o "$stripped" "$exe"
+size=$(stat -c %s "$stripped")
+sections=$(i686-w64-mingw32-objdump -h "$stripped" |
+  awk '$2 ~ /^\./ { printf "%s %.0f KiB, ", $2, strtonum("0x" $3) / 1024 }')
+rm -f "$stripped"
+{
+  echo "stripped i686 QuilloraSetup.exe: $size bytes"
+  echo "sections: ${sections%, }"
+  echo "(.text: our code with the static libraries (libcurl, zlib, 7z decoder, C++ runtime); .rsrc: skin package, manifest, version)"
+} | tee "$out/stub-size.txt"
+row "stub size" "$(calc "$size / 1048576") MiB stripped" "budget 2.5 MB" "$(calc "$size / 2500000") of budget (target <= 1)"
+
+if run_bench analytics bash "$here/run.sh"; then
+  queued=$(sed -n 's/^records built and queued: .* = \([0-9.]*\) records\/s.*/\1/p' "$out/analytics.txt")
+  posted=$(sed -n 's/^batches compressed+encoded+posted: .*(\([0-9.]*\) records\/s).*/\1/p' "$out/analytics.txt")
+  row "analytics" "$queued records/s queued" "$posted records/s posted (30 a batch)" \
+    "$(calc "$queued / $posted")x"
+fi
+
+if run_bench download bash "$here/download/run-download-bench.sh" "$mib" "$rounds"; then
+  ours=$(sed -n 's/^ours: .* \([0-9.]*\) MiB\/s .*/\1/p' "$out/download.txt")
+  minimal=$(sed -n 's/^(a) minimal.* \([0-9.]*\) MiB\/s .*/\1/p' "$out/download.txt")
+  linux=$(sed -n 's/^(b) Linux curl.* \([0-9.]*\) MiB\/s .*/\1/p' "$out/download.txt")
+  row "download" "CCurlDownloader $ours MiB/s ($mib MiB)" "minimal libcurl (Wine) $minimal MiB/s" \
+    "$(calc "$ours / $minimal")x (target >= 0.9)"
+  row "" "" "Linux curl $linux MiB/s" "$(calc "$ours / $linux")x"
+fi
+
+if run_bench engine bash "$here/download/run-engine-bench.sh" "$mib" "$rounds"; then
+  for t in 1 2 3; do
+    line=$(grep "^type$t " "$out/engine.txt")
+    rate=$(awk '{ print $2 }' <<<"$line")
+    vs_minimal=$(sed -n 's/.*minimal\/this \([0-9.]*\).*/\1/p' <<<"$line")
+    vs_linux=$(sed -n 's/.*linux\/this \([0-9.]*\).*/\1/p' <<<"$line")
+    row "engine type $t" "QuilloraEngine.exe $rate MiB/s (with start)" "minimal libcurl (Wine), Linux curl" \
+      "${vs_minimal}x, ${vs_linux}x"
+  done
+fi
+
+echo
+echo "==== benchmarks ($(nproc) cores, $(date -u +%Y-%m-%dT%H:%MZ)) ===="
+printf '%-16s|%-44s|%-34s|%s\n' "benchmark" "figure" "baseline" "ratio"
+printf '%s\n' "${rows[@]}"
+exit $failed
