@@ -19,6 +19,7 @@
 # Switches (environment):
 #   QUILLORA_DEMO_PACKAGE_MIB  size the packages are padded to (32; at least 2)
 #   QUILLORA_DEMO_WINDOW       auto (default) | window | engine: which path runs the installs
+#   QUILLORA_DEMO_TIMEOUT      seconds a window run may take to reach the finish page (180)
 #   QUILLORA_DEMO_KEEP         1: leave the installation and its registry record in the
 #                              prefix (default: removed after the summary, through its
 #                              own uninstaller, so that tests start from a clean prefix)
@@ -51,6 +52,7 @@ work=$(mktemp -d /tmp/quillora-demo.XXXXXX)
 server_pids=()
 ini_saved=0
 window_used=0
+demo_failed=0
 
 cleanup() {
   local rc=$?
@@ -240,7 +242,7 @@ engine_install() {  # name title size url type [old uninstaller]
   if [ "$engine_session" = 1 ]; then
     args+=(--session "--analytics-url=$analytics_url")
   fi
-  run_engine "$name" "$title" "$size" "${args[@]}"
+  run_engine "$name" "$title" "$size" "${args[@]}" || return 1
   if [ "$engine_session" = 1 ]; then
     echo "written by QuilloraEngine.exe --session (the installer window's handling of the events)" \
       >"$work/registry-source.txt"
@@ -254,7 +256,7 @@ engine_install() {  # name title size url type [old uninstaller]
 engine_path() {
   engine_session=0
   if engine_supports --session && engine_supports --analytics-url; then engine_session=1; fi
-  engine_install install "Run 1: install 1.0.0 into $demo_dir (download type 1)" "$size1" "$url1" 1
+  engine_install install "Run 1: install 1.0.0 into $demo_dir (download type 1)" "$size1" "$url1" 1 || return 1
   # What the window does next time: the installed copy is the default folder, and its
   # uninstaller runs before the new version goes in.
   local dir entry
@@ -263,7 +265,7 @@ engine_path() {
   [ -n "$entry" ] || entry="$dir\\uninst.ep"
   demo_dir=$dir
   engine_install upgrade "Run 2: upgrade to 2.0.0 over the installed copy (download type 3)" "$size2" "$url2" 3 \
-    "$entry"
+    "$entry" || return 1
   if [ "$engine_session" = 1 ]; then
     echo "from QuilloraEngine.exe --session (the tracker as the installer creates it)" >"$work/analytics-source.txt"
   else
@@ -280,6 +282,7 @@ placeholder_analytics() {
   xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     "$0" -k 2>/dev/null || true
     "$1" "$2" & pid=$!
+    trap '"'"'kill $pid 2>/dev/null; "$0" -k 2>/dev/null; exit 130'"'"' INT TERM HUP
     for _ in $(seq 150); do xdotool search --name "青蓝工坊" >/dev/null 2>&1 && break; sleep 0.2; done
     sleep 1
     import -window root "$3/placeholder-window.png" 2>/dev/null || true
@@ -303,6 +306,19 @@ has_skinned_window() {
     engine) return 1 ;;
   esac
   grep -qs 'CMainWnd' "$repo"/app/*.cpp
+}
+
+# The installer's main window: titled 青蓝工坊 and 600 wide (its shadow is a window of its own).
+main_window() {
+  local id first=
+  for id in $(xdotool search --onlyvisible --name '青蓝工坊' 2>/dev/null); do
+    [ -n "$first" ] || first=$id
+    if xdotool getwindowgeometry "$id" 2>/dev/null | grep -q 'Geometry: 600x'; then
+      echo "$id"
+      return 0
+    fi
+  done
+  [ -n "$first" ] && echo "$first"
 }
 
 shot() { import -window root "$out/$1.png" 2>/dev/null && say "screenshot out/demo/$1.png"; }
@@ -333,7 +349,7 @@ window_run() {  # name title product extra-arguments...
   wine_run "$build/QuilloraSetup.exe" "$@" &
   pid=$!
   for _ in $(seq 150); do
-    wid=$(xdotool search --name '青蓝工坊' 2>/dev/null | head -1) && [ -n "$wid" ] && break
+    wid=$(main_window) && [ -n "$wid" ] && break
     sleep 0.2
   done
   [ -n "${wid:-}" ] || { say "the installer window did not appear"; kill "$pid" 2>/dev/null; return 1; }
@@ -344,7 +360,7 @@ window_run() {  # name title product extra-arguments...
   fi
   sleep 1.5
   shot "$name-page2-progress"
-  if ! wait_for_install "$product" 180; then
+  if ! wait_for_install "$product" "${QUILLORA_DEMO_TIMEOUT:-180}"; then
     shot "$name-stuck"
     say "$title did not reach the finish page"
     kill "$pid" 2>/dev/null
@@ -361,29 +377,32 @@ window_run() {  # name title product extra-arguments...
 
 window_runs() {
   write_settings "$url1" 1
-  window_run install "Run 1: install 1.0.0 (download type 1)" "$build/demo/Quillora.exe"
+  window_run install "Run 1: install 1.0.0 (download type 1)" "$build/demo/Quillora.exe" || return 1
   write_settings "$url2" 3
   window_run upgrade "Run 2: upgrade to 2.0.0 over the installed copy (download type 3)" \
-    "$build/demo/Quillora-2.exe" -insnew=true
+    "$build/demo/Quillora-2.exe" -insnew=true || return 1
 }
 
 window_path() {
   window_used=1
+  echo "written by QuilloraSetup.exe after the install (finish page)" >"$work/registry-source.txt"
+  echo "from QuilloraSetup.exe" >"$work/analytics-source.txt"
   if [ -n "${DISPLAY:-}" ]; then
-    window_runs
+    window_runs || return 1
   else
-    export -f window_runs window_run wait_for_install write_settings shot registry_value read_registry host_path \
-      wine_run say
-    export here build out work reg_key url1 url2 install_button_x install_button_y analytics_url ini ini_saved
+    # xvfb-run is a POSIX shell script, which drops exported bash functions: hand them over as a file.
+    declare -f window_runs window_run main_window wait_for_install write_settings shot registry_value read_registry host_path \
+      wine_run say >"$work/window-functions.sh"
+    export here build out work reg_key url1 url2 install_button_x install_button_y analytics_url ini ini_saved WINESERVER
     # The compositor lets the window's shadow blend into the screenshots.
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
       set -euo pipefail
+      . "$work/window-functions.sh"
       xcompmgr -n >/dev/null 2>&1 & c=$!
+      trap '"'"'kill $c 2>/dev/null; "$WINESERVER" -k 2>/dev/null; exit 130'"'"' INT TERM HUP
       rc=0; window_runs || rc=$?
-      kill $c; exit $rc'
+      kill $c; exit $rc' || return 1
   fi
-  echo "written by QuilloraSetup.exe after the install (finish page)" >"$work/registry-source.txt"
-  echo "from QuilloraSetup.exe" >"$work/analytics-source.txt"
 }
 
 # --- the run --------------------------------------------------------------------------
@@ -403,11 +422,12 @@ say "settings: $ini"
 
 remove_installation
 : >"$work/runs.tsv"
+# A failed run still gets its summary; the status says it failed.
 if has_skinned_window; then
-  window_path
+  window_path || demo_failed=1
 else
   say "QuilloraSetup.exe has no skinned main window yet: the installs run through QuilloraEngine.exe"
-  engine_path
+  engine_path || demo_failed=1
 fi
 
 # Summary, then the servers' last word: every post has been answered by now.
@@ -431,5 +451,9 @@ if [ "${QUILLORA_DEMO_KEEP:-0}" = 1 ]; then
 else
   remove_installation
   say "installation removed again through its uninstaller (QUILLORA_DEMO_KEEP=1 keeps it)"
+fi
+if [ "$demo_failed" = 1 ]; then
+  say "FAILED; what there is: out/demo/"
+  exit 1
 fi
 say "done; events, analytics records and summary in out/demo/"
