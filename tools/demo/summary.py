@@ -179,7 +179,9 @@ def main():
 
     names = analytics(work)
     source = " ".join(read_lines(os.path.join(work, "analytics-source.txt")))
-    print("Analytics events received by the collector, in order (%d)%s:" % (len(names), (" " + source) if source else ""))
+    print("Analytics events received by the collector, in order: %d" % len(names))
+    if source:
+        print("  (%s)" % source)
     for i, name in enumerate(names, 1):
         print("  %2d. %s" % (i, name))
     if not names:
