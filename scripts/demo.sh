@@ -112,8 +112,8 @@ publish_package() {  # route program
 }
 
 start_nginx() {
-  local attempt port pid
-  for attempt in 1 2 3 4 5; do
+  local port pid
+  for _ in 1 2 3 4 5; do
     port=$(free_port)
     python3 "$repo/tools/download_servers/nginx_conf.py" --prefix "$work/nginx" --root "$work/www" \
       --port "$port" "${redirects[@]}" --out "$work/nginx.conf"
