@@ -1,0 +1,120 @@
+#include "ui/LanguageChoice.h"
+
+#include <json/json.h>
+
+#include <memory>
+
+#include "utils/ProductFiles.h"
+
+namespace language {
+
+namespace {
+
+const wchar_t* const kCodes[kLanguageCount] = {L"en-US", L"zh-CN", L"zh-TW", L"id-ID", L"tr-TR", L"de-DE", L"fr-FR",
+                                               L"es-ES", L"pt-PT", L"ja-JP", L"ko-KR", L"pl-PL", L"nl-NL", L"it-IT"};
+
+std::wstring fromUtf8(const std::string& text) {
+  if (text.empty()) return {};
+  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+std::string toUtf8(std::wstring_view text) {
+  if (text.empty()) return {};
+  const int length =
+      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string narrow(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length, nullptr,
+                        nullptr);
+  return narrow;
+}
+
+}  // namespace
+
+const wchar_t* CodeOf(int index) {
+  return index >= 0 && index < kLanguageCount ? kCodes[index] : nullptr;
+}
+
+int IndexForLangId(LANGID langId) {
+  switch (langId) {
+    case 0x0409:
+      return 0;
+    case 0x0404:
+      return 2;
+    case 0x0421:
+      return 3;
+    case 0x041F:
+      return 4;
+    case 0x0407:
+      return 5;
+    case 0x040C:
+      return 6;
+    case 0x0416:
+      return 8;
+    case 0x0411:
+      return 9;
+    case 0x0412:
+      return 10;
+    case 0x0415:
+      return 11;
+    case 0x0413:
+    case 0x0813:
+      return 12;
+    case 0x0410:
+      return 13;
+    default:
+      break;
+  }
+  // The twenty Spanish variants: primary language 0x0A, sublanguages 1 to 20.
+  if ((langId & 0x3FF) == 0x00A && (langId >> 10) >= 1 && (langId >> 10) <= 20) return 7;
+  return 0;
+}
+
+int ResolveIndex(int index, std::wstring_view code) {
+  if (!code.empty()) {
+    for (int i = 0; i < kLanguageCount; ++i) {
+      if (code == kCodes[i]) return i;
+    }
+    return index;
+  }
+  return index >= 0 && index < kLanguageCount ? index : 0;
+}
+
+int InitialIndex(int settingsLanguage, LANGID uiLanguage) {
+  return settingsLanguage == -1 ? IndexForLangId(uiLanguage) : settingsLanguage;
+}
+
+std::map<int, std::wstring> ParseTable(std::string_view json, std::wstring_view code) {
+  std::map<int, std::wstring> texts;
+  if (json.empty() || json.size() > kMaxTableBytes) return texts;
+  Json::CharReaderBuilder builder;
+  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
+  Json::Value root;
+  std::string errors;
+  if (!reader->parse(json.data(), json.data() + json.size(), &root, &errors)) return texts;
+  if (!root.isArray() && !root.isObject()) return texts;
+  const std::string member = toUtf8(code);
+  for (const Json::Value& element : root) {
+    // Elements that are not objects with a numeric id would make the reader throw.
+    if (!element.isObject()) continue;
+    const Json::Value& id = element["id"];
+    if (!id.isInt()) continue;
+    const Json::Value& text = element[member];
+    texts[id.asInt()] = text.isString() ? fromUtf8(text.asString()) : std::wstring();
+  }
+  return texts;
+}
+
+std::wstring ReadInstalledCode(const std::wstring& folder) {
+  const std::wstring file = Utils::InstalledLanguagePath(folder);
+  if (::GetFileAttributesW(file.c_str()) == INVALID_FILE_ATTRIBUTES) return {};
+  wchar_t code[260] = {};
+  ::GetPrivateProfileStringW(L"Install", L"Language", L"en-US", code, 260, file.c_str());
+  return code;
+}
+
+}  // namespace language
