@@ -1,7 +1,8 @@
 // The session's effects on the real system.
 
-#include <shellapi.h>
 #include <windows.h>
+// after windows.h
+#include <shellapi.h>
 
 #include "tracker/InstallerReporting.h"
 #include "ui/InstallSession.h"
