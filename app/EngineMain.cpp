@@ -12,6 +12,8 @@
 
 #include "app/EngineOptions.h"
 #include "app/EngineRun.h"
+#include "engine/CurlClient.h"
+#include "tracker/InstallerReporting.h"
 #include "utils/InstallerSettings.h"
 #include "utils/TextConvert.h"
 
@@ -40,6 +42,15 @@ int wmain(int argc, wchar_t** argv) {
   if (!options.url.empty()) settings.SetDownloadUrl(options.url);
   if (options.hasInstCmd) settings.InstCmd = options.instCmd;
   settings.CurlReady = curl_global_init(CURL_GLOBAL_ALL) == CURLE_OK;
+  // The tracker as the installer's start-up creates it, sending to the given address.
+  const bool tracking = !options.analyticsUrl.empty() && settings.IsEnableAppAnalytics;
+  if (tracking) {
+    settings.AnalyticsUrl = options.analyticsUrl;
+    InitAnalyticsTracker();
+    CurlClient::SetFailureReporter([](const std::wstring& reason) {
+      ReportTaskEvent(L"下载失败原因", reason.c_str(), 0.0f, {{L"AB", L"IN"}});
+    });
+  }
 
   const int status = engine_app::RunEngine(options, [](int32_t code, double value, const wchar_t* text) {
     const std::string line = engine_app::FormatEventLine(code, value, text);
@@ -47,6 +58,7 @@ int wmain(int argc, wchar_t** argv) {
     WriteOut(STD_OUTPUT_HANDLE, line);
   });
 
+  if (tracking) ReleaseAnalyticsTracker();
   curl_global_cleanup();
   return status;
 }

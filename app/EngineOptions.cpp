@@ -27,7 +27,8 @@ bool ReadFlag(const std::wstring& value, bool& flag) {
 
 const wchar_t* EngineUsage() {
   return L"usage: QuilloraEngine --url=URL --dir=DIR [--download-type=N] [--old-uninstaller=PATH] [--lang=CODE] "
-         L"[--desktop|--quicklaunch|--admin|--elevated=true|false] [--instcmd=TEXT] [--download-only] | "
+         L"[--desktop|--quicklaunch|--admin|--elevated=true|false] [--instcmd=TEXT] [--download-only] [--session] "
+         L"[--analytics-url=URL] | "
          L"--package=FILE [--dir=DIR ...] | --uninstall=FILE --old-dir=DIR";
 }
 
@@ -41,6 +42,10 @@ bool ParseEngineOptions(const std::vector<std::wstring>& args, EngineOptions& op
     bool ok = hasValue;
     if (key == L"--download-only" && !hasValue) {
       downloadOnly = ok = true;
+    } else if (key == L"--session" && !hasValue) {
+      options.session = ok = true;
+    } else if (key == L"--analytics-url") {
+      options.analyticsUrl = value;
     } else if (key == L"--url") {
       options.url = value;
     } else if (key == L"--dir") {

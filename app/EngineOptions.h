@@ -30,6 +30,11 @@ struct EngineOptions {
   std::wstring package;    // with kPackage
   std::wstring uninstall;  // with kUninstall
   std::wstring oldDir;     // with kUninstall
+  // Whole runs and package runs also do what the installer window does with the events:
+  // milestones, registry record, hand-over, product start.
+  bool session = false;
+  // The tracker is created as start-up does, with this analytics address (none when empty).
+  std::wstring analyticsUrl;
 };
 
 // Reads |args| (without the program name). False with a one-line |error| for an unknown

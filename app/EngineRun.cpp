@@ -9,6 +9,7 @@
 #include "engine/DownloadInstaller.h"
 #include "engine/Installer.h"
 #include "engine/OldVersionUninstaller.h"
+#include "ui/InstallSession.h"
 #include "utils/Folders.h"
 #include "utils/InstallerSettings.h"
 #include "utils/ProductFiles.h"
@@ -50,6 +51,42 @@ class Outcome {
   int result_ = 0;
 };
 
+// The installer window's handling of the events, without the window: every event goes
+// through the session before it is passed on, one at a time.
+class HeadlessSession {
+ public:
+  HeadlessSession(bool enabled, const std::wstring& dir, std::function<std::wstring()> packagePath)
+      : enabled_(enabled),
+        effects_(std::move(packagePath), nullptr),
+        session_(effects_, Utils::Settings().DownloadScale) {
+    session_.BeginInstall(dir);
+  }
+
+  EngineEventCallback Wrap(EngineEventCallback next) {
+    if (!enabled_) return next;
+    return [this, next](int32_t code, double value, const wchar_t* text) {
+      {
+        std::lock_guard<std::mutex> lock(lock_);
+        session_.OnEngineEvent(code, value, text ? text : L"");
+      }
+      next(code, value, text);
+    };
+  }
+
+  // After a successful run, what the window does once the finish page shows.
+  void Finish(int result) {
+    if (!enabled_ || result != 0) return;
+    std::lock_guard<std::mutex> lock(lock_);
+    session_.FinishInstallation();
+  }
+
+ private:
+  bool enabled_;
+  SystemSessionEffects effects_;
+  CInstallSession session_;
+  std::mutex lock_;
+};
+
 }  // namespace
 
 int FinalOutcome(EngineMode mode, int code) {
@@ -72,12 +109,17 @@ int RunEngine(const EngineOptions& options, const EngineEventCallback& print) {
   int result = 1;
   switch (options.mode) {
     case EngineMode::kFull: {
-      CDownloadInstaller orchestrator(outcome.Callback());
-      orchestrator.SetParams(Utils::Settings().DownloadUrl, options.oldUninstaller, options.dir, options.desktop,
-                             options.quickLaunch, options.admin, options.elevated, options.language);
-      orchestrator.Start();
-      result = outcome.Wait();
-      break;  // the orchestrator joins every worker as it goes
+      const std::wstring packagePath = Utils::PackagePath(options.dir);
+      HeadlessSession session(options.session, options.dir, [packagePath] { return packagePath; });
+      {
+        CDownloadInstaller orchestrator(session.Wrap(outcome.Callback()));
+        orchestrator.SetParams(Utils::Settings().DownloadUrl, options.oldUninstaller, options.dir, options.desktop,
+                               options.quickLaunch, options.admin, options.elevated, options.language);
+        orchestrator.Start();
+        result = outcome.Wait();
+      }  // the orchestrator joins every worker as it goes
+      session.Finish(result);
+      break;
     }
     case EngineMode::kDownloadOnly: {
       Utils::CreateDirectoryTree(options.dir);
@@ -97,7 +139,9 @@ int RunEngine(const EngineOptions& options, const EngineEventCallback& print) {
       break;
     }
     case EngineMode::kPackage: {
-      CInstaller installer(outcome.Callback(), L"\"" + options.package + L"\"", options.dir);
+      const std::wstring packagePath = options.package;
+      HeadlessSession session(options.session, options.dir, [packagePath] { return packagePath; });
+      CInstaller installer(session.Wrap(outcome.Callback()), L"\"" + options.package + L"\"", options.dir);
       installer.SetDesktopShortcut(options.desktop);
       installer.SetQuickLaunchShortcut(options.quickLaunch);
       installer.SetAdminAccount(options.admin);
@@ -105,6 +149,7 @@ int RunEngine(const EngineOptions& options, const EngineEventCallback& print) {
       installer.SetInstallLanguage(options.language);
       installer.Start();
       result = outcome.Wait();
+      session.Finish(result);
       break;
     }
     case EngineMode::kUninstall: {
