@@ -96,3 +96,36 @@ TEST(SequenceFramesTest, RestartBeginsAtFrameZero) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(FramePathTest, TheIntegerConversionGetsTheFrame) {
+  const struct {
+    const wchar_t* pattern;
+    uint32_t frame;
+    const wchar_t* path;
+  } cases[] = {
+      {L"res\\mainWnd\\installBtnAnimate\\%.3d.png", 7, L"res\\mainWnd\\installBtnAnimate\\007.png"},
+      {L"res\\mainWnd\\installBtnAnimate\\%.3d.png", 59, L"res\\mainWnd\\installBtnAnimate\\059.png"},
+      {L"a%03db.png", 5, L"a005b.png"},
+      {L"%d%%.png", 12, L"12%.png"},
+      {L"%s-%d.png", 3, L"%s-3.png"},
+      {L"%d-%d.png", 3, L"3-%d.png"},
+      {L"plain.png", 3, L"plain.png"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatFramePath(c.pattern, c.frame), c.path) << c.pattern;
+  EXPECT_EQ(FormatFramePath(std::wstring(400, L'x') + L"%d", 1).size(), 259u);
+}
+
+TEST(FramePathTest, AttributeValues) {
+  EXPECT_FALSE(SequenceFlag(L"false"));
+  EXPECT_TRUE(SequenceFlag(L"False"));
+  EXPECT_TRUE(SequenceFlag(L"true"));
+  EXPECT_TRUE(SequenceFlag(L""));
+  EXPECT_EQ(SequenceNumber(L"60"), 60);
+  EXPECT_EQ(SequenceNumber(L"30ms"), 30);
+  EXPECT_EQ(SequenceNumber(L"abc"), 0);
+  EXPECT_EQ(SequenceNumber(L"-4"), -4);
+}
+
+}  // namespace
