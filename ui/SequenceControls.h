@@ -1,0 +1,82 @@
+#pragma once
+
+// Skin controls that animate by swapping their background image through a numbered series
+// of images, one step per tick of their timer 2100: "SequenceLabel" and "SequenceButton".
+
+#include <string>
+#include <string_view>
+
+#include "ui/SequenceFrames.h"
+#include "uifw/Controls.h"
+
+// The animation timer of both controls.
+inline constexpr unsigned kSequenceTimerId = 2100;
+
+// The animation state and attributes both controls share.
+class CSequenceAnimation {
+ public:
+  explicit CSequenceAnimation(int32_t span, bool roundTrip) : span_(span) { frames_.roundTrip = roundTrip; }
+
+  // Handles the animation's attributes; false for any other name.
+  bool SetAttribute(std::wstring_view name, std::wstring_view value);
+
+  void SetFramePattern(std::wstring_view pattern) { pattern_.assign(pattern); }
+  const std::wstring& FramePattern() const { return pattern_; }
+  void SetFrameCount(int32_t count) { frames_.count = count; }
+  int32_t FrameCount() const { return frames_.count; }
+  void SetStepPeriod(int32_t span) { span_ = span; }
+  int32_t StepPeriod() const { return span_; }
+  bool AutoStart() const { return autoStart_; }
+  CSequenceFrames& Frames() { return frames_; }
+
+  // One tick for |control|: shows the next frame as its background, or stops its timer.
+  void Step(uifw::Control& control);
+  // Starts |control|'s timer with the step period.
+  void StartTimer(uifw::Control& control) const;
+
+ private:
+  std::wstring pattern_;
+  CSequenceFrames frames_;
+  int32_t span_;
+  bool autoStart_ = false;
+};
+
+class CSequenceLabelUI : public uifw::Label {
+ public:
+  CSequenceLabelUI() : animation_(30, false) {}
+  ~CSequenceLabelUI() override;
+
+  std::wstring_view GetClass() const override { return L"SequenceLabel"; }
+  void SetAttribute(std::wstring_view name, std::wstring_view value) override;
+  bool OnTimer(UINT id) override;
+
+  // After the control is attached to its window: starts the animation when auto start.
+  void Init();
+  // From frame 0, with the timer at the step period.
+  void Start();
+  // Stops the timer; the last frame stays.
+  void Stop();
+
+  CSequenceAnimation& Animation() { return animation_; }
+
+ private:
+  CSequenceAnimation animation_;
+};
+
+class CSequenceButtonUI : public uifw::Button {
+ public:
+  CSequenceButtonUI() : animation_(60, true) {}
+  ~CSequenceButtonUI() override;
+
+  std::wstring_view GetClass() const override { return L"SequenceButton"; }
+  void SetAttribute(std::wstring_view name, std::wstring_view value) override;
+  bool OnTimer(UINT id) override;
+
+  // After the control is attached to its window: starts the animation when auto start.
+  void Init();
+
+  CSequenceAnimation& Animation() { return animation_; }
+
+ private:
+  CSequenceAnimation animation_;
+};
