@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app/PlaceholderWindow.h"
 #include "app/StartupHooks.h"
+#include "ui/MainWnd.h"
 #include "utils/InstallerSettings.h"
 #include "utils/NamedMutex.h"
 
@@ -58,11 +58,8 @@ int RunInstaller(HINSTANCE instance) {
   SetUpUiFramework(instance);
 
   {
-    PlaceholderWindow window(instance);
-    if (window.Create(L"青蓝工坊")) {
-      window.Center();
-      window.ShowModal();
-    }
+    CMainWnd window;
+    if (window.Create(nullptr, L"青蓝工坊", WS_VISIBLE | WS_OVERLAPPEDWINDOW, 0)) window.ShowModal();
 
     if (settings.IsEnableAppAnalytics) StopTracker();
     curl_global_cleanup();

@@ -2,6 +2,7 @@
 
 #include "engine/CurlClient.h"
 #include "tracker/InstallerReporting.h"
+#include "ui/WindowShadow.h"
 #include "uifw/Framework.h"
 #include "utils/InstallerSettings.h"
 
@@ -32,7 +33,7 @@ void ReportCrash() {
 void SetUpUiFramework(HINSTANCE instance) {
   uifw::SetInstance(instance);
   uifw::SetPackageFormat(uifw::PackageFormat::SevenZip);
-  // The window shadow's class is registered here once the shadow exists.
+  CWindowShadow::Initialize(instance);
 }
 
 }  // namespace app
