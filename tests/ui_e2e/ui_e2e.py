@@ -151,11 +151,20 @@ class Installer:
         with open(self.log.name, "rb") as f:
             return f.read().decode("latin-1")
 
+    def lines(self, pattern):
+        # Wine may print one debug string more than once; the time stamp tells them apart.
+        seen, found = set(), []
+        for match in re.finditer(r"<P\d+><T\d+><[^>]*>\([^)]*\)<\d+>: " + pattern, self.text()):
+            if match.group(0) not in seen:
+                seen.add(match.group(0))
+                found.append(match.groups())
+        return found
+
     def pages(self):
-        return [int(p) for p in re.findall(r"OnTabSelected\)<\d+>: page (-?\d)", self.text())]
+        return [int(p[0]) for p in self.lines(r"page (-?\d)")]
 
     def answers(self):
-        return re.findall(r"(\w+\.xml) answered (\d)", self.text())
+        return self.lines(r"(\w+\.xml) answered (\d)")
 
     def wait_for(self, predicate, timeout=90):
         deadline = time.time() + timeout
@@ -191,10 +200,16 @@ def prompt(env, name, timeout=60):
     return wid
 
 
-def main_window(env):
-    wid = find_window("青蓝工坊")
-    check(wid is not None, "main window shown")
-    return wid
+def main_window(env, timeout=60):
+    # The demo product's window carries the same title: the installer's is 600 x 400.
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        for wid in xdo("search", "--onlyvisible", "--name", "^青蓝工坊$").split():
+            if geometry(wid)[2:] == (600, 400):
+                return wid
+        time.sleep(0.3)
+    check(False, "main window shown")
+    return None
 
 
 def remove_installation(env, folder_windows):
@@ -229,10 +244,10 @@ def stop_products(before):
 # ---- scenarios -------------------------------------------------------------------------
 
 def one_click_install(env):
-    """One click installs to the finish page, records the installation and starts the product."""
+    """One click installs to the finish page, records the installation; 立即体验 starts the product."""
     before = product_pids()
     run = Installer(env, ["-downloadurl=" + os.environ["QUILLORA_TEST_NGINX"] + "/software/demo.exe"],
-                    {"QUILLORA_DEMO_DURATION_MS": "6000", "QUILLORA_DEMO_STARTUP": "AutoStartup"})
+                    {"QUILLORA_DEMO_DURATION_MS": "6000", "QUILLORA_DEMO_STARTUP": "UserStartup"})
     try:
         wid = main_window(env)
         if not wid:
@@ -251,16 +266,51 @@ def one_click_install(env):
         check(folder is not None and folder.endswith("Quillora"), "InstallPath recorded: %s" % folder)
         entry = env.reg_value("UnInstallEp")
         check(entry is not None and entry.endswith("uninst.ep"), "UnInstallEp recorded: %s" % entry)
-        started = [p for p in product_pids() if p not in before]
+        env.installed = folder
+        early = [p for p in product_pids() if p not in before]
+        check(not early, "the product waits for 立即体验 %s" % [open("/proc/%d/cmdline" % p, "rb").read() for p in early])
+        click(wid, rects, "openProduceBtn")
+        check(run.exited(20), "立即体验 closes the installer")
         deadline = time.time() + 20
-        while not started and time.time() < deadline:
+        while not [p for p in product_pids() if p not in before] and time.time() < deadline:
             time.sleep(0.5)
-            started = [p for p in product_pids() if p not in before]
-        check(bool(started), "the product was started as the package asked")
-        click(wid, rects, "closebtn")
+        check(bool([p for p in product_pids() if p not in before]), "立即体验 starts the product the package named")
+    finally:
+        run.stop()
+        stop_products(before)
+
+
+def update_installed_copy(env):
+    """安装最新版本 removes the old copy first, installs over it, and the finish page closes at once."""
+    if not getattr(env, "installed", None):
+        check(False, "installed copy available for the update test")
+        return
+    before = product_pids()
+    run = Installer(env, ["-downloadurl=" + os.environ["QUILLORA_TEST_NGINX"] + "/software/demo.exe"],
+                    {"QUILLORA_DEMO_DURATION_MS": "1500", "QUILLORA_DEMO_STARTUP": "AutoStartup"})
+    try:
+        box = prompt(env, "InstalledPathTipWnd")
+        if not box:
+            return
+        click(box, env.layout("InstalledPathTipWnd.xml"), "okBtn")
+        check(run.wait_page(3, 150), "finish page after the update")
+        log = run.text()
+        removed, download = log.find("UNIST_CODE_SUCCESS"), log.find("DL_CODE_START")
+        check(0 <= removed < download, "the old copy's uninstaller ran before the download")
+        deadline = time.time() + 20
+        while not [p for p in product_pids() if p not in before] and time.time() < deadline:
+            time.sleep(0.5)
+        check(bool([p for p in product_pids() if p not in before]), "the product started at once as the package asked")
+        wid = main_window(env)
+        if wid:
+            # The started product may cover the installer until its front timer fires.
+            time.sleep(3.5)
+            xdo("windowactivate", "--sync", wid)
+            time.sleep(0.5)
+            screenshot(env, wid, "page3-after-update")
+            click(wid, env.layout("MainWnd.xml"), "closebtn")
         check(run.exited(20), "close button on the finish page closes at once")
         check(not [a for a in run.answers() if a[0].lower() == "exittipwnd.xml"], "no exit prompt on the finish page")
-        env.installed = folder
     finally:
         run.stop()
         stop_products(before)
@@ -445,7 +495,7 @@ def install_failure(env):
 
 
 SCENARIOS = [exit_prompt, download_failure, install_failure, one_click_install, installed_copy_prompt,
-             running_product]
+             running_product, update_installed_copy]
 
 
 def main():
