@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "utils/ProductFiles.h"
+#include "utils/TextConvert.h"
 
 namespace language {
 
@@ -12,26 +13,6 @@ namespace {
 
 const wchar_t* const kCodes[kLanguageCount] = {L"en-US", L"zh-CN", L"zh-TW", L"id-ID", L"tr-TR", L"de-DE", L"fr-FR",
                                                L"es-ES", L"pt-PT", L"ja-JP", L"ko-KR", L"pl-PL", L"nl-NL", L"it-IT"};
-
-std::wstring fromUtf8(const std::string& text) {
-  if (text.empty()) return {};
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-  return wide;
-}
-
-std::string toUtf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int length =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string narrow(static_cast<size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), narrow.data(), length, nullptr,
-                        nullptr);
-  return narrow;
-}
 
 }  // namespace
 
@@ -97,14 +78,14 @@ std::map<int, std::wstring> ParseTable(std::string_view json, std::wstring_view 
   std::string errors;
   if (!reader->parse(json.data(), json.data() + json.size(), &root, &errors)) return texts;
   if (!root.isArray() && !root.isObject()) return texts;
-  const std::string member = toUtf8(code);
+  const std::string member = Utils::WideToUtf8(code);
   for (const Json::Value& element : root) {
     // Elements that are not objects with a numeric id would make the reader throw.
     if (!element.isObject()) continue;
     const Json::Value& id = element["id"];
     if (!id.isInt()) continue;
     const Json::Value& text = element[member];
-    texts[id.asInt()] = text.isString() ? fromUtf8(text.asString()) : std::wstring();
+    texts[id.asInt()] = text.isString() ? Utils::Utf8ToWide(text.asString()) : std::wstring();
   }
   return texts;
 }
