@@ -494,8 +494,30 @@ def install_failure(env):
         shutil.rmtree(scratch, ignore_errors=True)
 
 
+def headless_session(env):
+    """QuilloraEngine.exe --session records and hands over exactly as the window does."""
+    scratch = tempfile.mkdtemp(prefix="quillora-ui-engine-")
+    target = "Z:" + scratch.replace("/", "\\")
+    env.wine("reg", "delete", PRODUCT_KEY, "/f")
+    try:
+        r = env.wine(os.path.join(env.build, "QuilloraEngine.exe"), "--session",
+                     "--url=" + os.environ["QUILLORA_TEST_NGINX"] + "/software/demo.exe", "--dir=" + target,
+                     timeout=300)
+        lines = r.stdout.decode("utf-8", "replace").splitlines()
+        check(r.returncode == 0 and lines and lines[-1].startswith("2003\t"), "headless run succeeded")
+        check(env.reg_value("InstallPath") == target, "headless run recorded %s" % env.reg_value("InstallPath"))
+        settings = os.path.join(scratch, "set.ini")
+        data = open(settings, "rb").read() if os.path.isfile(settings) else b""
+        text = data.decode("utf-16", "replace") if data[:2] == b"\xff\xfe" else data.decode("latin-1")
+        check("DeviceID" in text and "APPStore" in text, "headless run handed the analytics identity over")
+    finally:
+        env.wine("reg", "delete", PRODUCT_KEY, "/f")
+        remove_installation(env, target)
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
 SCENARIOS = [exit_prompt, download_failure, install_failure, one_click_install, installed_copy_prompt,
-             running_product, update_installed_copy]
+             running_product, update_installed_copy, headless_session]
 
 
 def main():
