@@ -323,14 +323,14 @@ main_window() {
 
 shot() { import -window root "$out/$1.png" 2>/dev/null && say "screenshot out/demo/$1.png"; }
 
-# Waits until the registry points at an installation whose Quillora.exe is |product| and
-# the downloaded package is gone: the finish page is then up.
+# Waits until the registry points at an installation whose Quillora.exe is |product|: the
+# window records it when the package reports success, as it shows the finish page. (The
+# package file itself goes only when the window closes: it may still be running then.)
 wait_for_install() {  # product seconds
   local dir
   for _ in $(seq "$(($2 * 5))"); do
     dir=$(registry_value InstallPath)
-    if [ -n "$dir" ] && cmp -s "$(host_path "$dir")/Quillora.exe" "$1" &&
-       [ ! -e "$(host_path "$dir")/__Package_Quillora.exe" ]; then
+    if [ -n "$dir" ] && cmp -s "$(host_path "$dir")/Quillora.exe" "$1"; then
       return 0
     fi
     sleep 0.2
