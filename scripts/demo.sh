@@ -299,6 +299,8 @@ placeholder_analytics() {
 # The main window's layout is fixed by its window description: 600x400 client area, a
 # title bar of 45, and on page 0 the install button 200x46 centred at (300, 228).
 readonly install_button_x=300 install_button_y=228
+# The title bar's close button, 24x24 at (562, 12).
+readonly close_button_x=574 close_button_y=24
 
 has_skinned_window() {
   case $window_mode in
@@ -368,7 +370,11 @@ window_run() {  # name title product extra-arguments...
   fi
   sleep 1
   shot "$name-page3-finished"
-  xdotool search --name '青蓝工坊' windowclose 2>/dev/null || true
+  # The finish page closes at once from its close button; a polite close lets the
+  # installer shut down in order, which is when the tracker sends what it queued.
+  xdotool windowactivate --sync "$wid" 2>/dev/null || true
+  sleep 0.5
+  xdotool mousemove --window "$wid" "$close_button_x" "$close_button_y" click 1
   for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
@@ -393,7 +399,7 @@ window_path() {
     # xvfb-run is a POSIX shell script, which drops exported bash functions: hand them over as a file.
     declare -f window_runs window_run main_window wait_for_install write_settings shot registry_value read_registry host_path \
       wine_run say >"$work/window-functions.sh"
-    export here build out work reg_key url1 url2 install_button_x install_button_y analytics_url ini ini_saved WINESERVER
+    export here build out work reg_key url1 url2 install_button_x install_button_y close_button_x close_button_y analytics_url ini ini_saved WINESERVER
     # The compositor lets the window's shadow blend into the screenshots.
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
       set -euo pipefail
