@@ -372,6 +372,8 @@ window_run() {  # name title product extra-arguments...
   shot "$name-page3-finished"
   # The finish page closes at once from its close button; a polite close lets the
   # installer shut down in order, which is when the tracker sends what it queued.
+  # A product the package started may cover the installer until its front timer fires.
+  sleep 3.5
   xdotool windowactivate --sync "$wid" 2>/dev/null || true
   sleep 0.5
   xdotool mousemove --window "$wid" "$close_button_x" "$close_button_y" click 1
