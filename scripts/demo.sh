@@ -380,7 +380,7 @@ window_run() {  # name title product extra-arguments...
   for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  printf '%s\t%s\t%s\t%s\n' "$name" "$title" "$name.events.tsv" 0 >>"$work/runs.tsv"
+  printf '%s\t%s\t%s\t%s\n' "$name" "$title" "$name.events.tsv" "$((package_mib * 1048576))" >>"$work/runs.tsv"
 }
 
 window_runs() {
@@ -401,7 +401,7 @@ window_path() {
     # xvfb-run is a POSIX shell script, which drops exported bash functions: hand them over as a file.
     declare -f window_runs window_run main_window wait_for_install write_settings shot registry_value read_registry host_path \
       wine_run say >"$work/window-functions.sh"
-    export here build out work reg_key url1 url2 install_button_x install_button_y close_button_x close_button_y analytics_url ini ini_saved WINESERVER
+    export here build out work reg_key url1 url2 install_button_x install_button_y close_button_x close_button_y package_mib analytics_url ini ini_saved WINESERVER
     # The compositor lets the window's shadow blend into the screenshots.
     xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
       set -euo pipefail
