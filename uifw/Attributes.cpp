@@ -105,13 +105,13 @@ bool ParseColor(std::wstring_view value, uint32_t& argb) {
 }
 
 ImageSpec ParseImageSpec(std::wstring_view value) {
-  ImageSpec spec;
+  ImageSpec look;
   if (value.find(L'=') == std::wstring_view::npos || value.find(L'\'') == std::wstring_view::npos) {
     size_t b = 0, e = value.size();
     while (b < e && value[b] == L' ') ++b;
     while (e > b && value[e - 1] == L' ') --e;
-    spec.file.assign(value.substr(b, e - b));
-    return spec;
+    look.file.assign(value.substr(b, e - b));
+    return look;
   }
   size_t i = 0;
   while (i < value.size()) {
@@ -127,30 +127,30 @@ ImageSpec ParseImageSpec(std::wstring_view value) {
     std::wstring_view v = value.substr(open + 1, close - open - 1);
     i = close + 1;
     if (key == L"file" || key == L"res") {
-      spec.file.assign(v);
+      look.file.assign(v);
     } else if (key == L"dest") {
-      spec.dest = ParseRect(v);
-      spec.hasDest = true;
+      look.dest = ParseRect(v);
+      look.hasDest = true;
     } else if (key == L"source") {
-      spec.source = ParseRect(v);
-      spec.hasSource = true;
+      look.source = ParseRect(v);
+      look.hasSource = true;
     } else if (key == L"corner") {
-      spec.corner = ParseRect(v);
+      look.corner = ParseRect(v);
     } else if (key == L"mask") {
-      spec.hasMask = ParseColor(v, spec.mask);
+      look.hasMask = ParseColor(v, look.mask);
     } else if (key == L"fade") {
-      spec.fade = ParseInt(v, 255);
-      if (spec.fade < 0) spec.fade = 0;
-      if (spec.fade > 255) spec.fade = 255;
+      look.fade = ParseInt(v, 255);
+      if (look.fade < 0) look.fade = 0;
+      if (look.fade > 255) look.fade = 255;
     } else if (key == L"hole") {
-      spec.hole = ParseBool(v);
+      look.hole = ParseBool(v);
     } else if (key == L"xtiled") {
-      spec.xtiled = ParseBool(v);
+      look.xtiled = ParseBool(v);
     } else if (key == L"ytiled") {
-      spec.ytiled = ParseBool(v);
+      look.ytiled = ParseBool(v);
     }
   }
-  return spec;
+  return look;
 }
 
 }  // namespace uifw

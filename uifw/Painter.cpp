@@ -69,18 +69,18 @@ void Painter::DrawBorder(const RECT& rect, uint32_t argb, int size, SIZE round) 
   }
 }
 
-bool Painter::DrawImage(const RECT& rect, const ImageSpec& spec) {
-  if (spec.IsEmpty()) return false;
-  const DecodedImage* image = images_.Get(spec.file, spec.hasMask ? &spec.mask : nullptr);
+bool Painter::DrawImage(const RECT& rect, const ImageSpec& look) {
+  if (look.IsEmpty()) return false;
+  const DecodedImage* image = images_.Get(look.file, look.hasMask ? &look.mask : nullptr);
   if (!image || !image->bitmap) return false;
   RECT dest = rect;
-  if (spec.hasDest) {
-    dest = RECT{rect.left + spec.dest.left, rect.top + spec.dest.top, rect.left + spec.dest.right,
-                rect.top + spec.dest.bottom};
+  if (look.hasDest) {
+    dest = RECT{rect.left + look.dest.left, rect.top + look.dest.top, rect.left + look.dest.right,
+                rect.top + look.dest.bottom};
   }
   RECT src{0, 0, image->width, image->height};
-  if (spec.hasSource) {
-    src = spec.source;
+  if (look.hasSource) {
+    src = look.source;
     src.right = std::min<LONG>(src.right, image->width);
     src.bottom = std::min<LONG>(src.bottom, image->height);
   }
@@ -89,9 +89,9 @@ bool Painter::DrawImage(const RECT& rect, const ImageSpec& spec) {
   Gdiplus::ImageAttributes attrs;
   // Clamp sampling at the edges so stretched parts do not fade into their surroundings.
   attrs.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
-  if (spec.fade < 255) {
+  if (look.fade < 255) {
     Gdiplus::ColorMatrix m = {
-        {{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, spec.fade / 255.0f, 0}, {0, 0, 0, 0, 1}}};
+        {{1, 0, 0, 0, 0}, {0, 1, 0, 0, 0}, {0, 0, 1, 0, 0}, {0, 0, 0, look.fade / 255.0f, 0}, {0, 0, 0, 0, 1}}};
     attrs.SetColorMatrix(&m);
   }
   g_.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBilinear);
@@ -102,20 +102,20 @@ bool Painter::DrawImage(const RECT& rect, const ImageSpec& spec) {
                  Gdiplus::UnitPixel, &attrs);
   };
 
-  if (spec.xtiled || spec.ytiled) {
+  if (look.xtiled || look.ytiled) {
     int sw = src.right - src.left, sh = src.bottom - src.top;
-    for (int y = dest.top; y < dest.bottom; y += spec.ytiled ? sh : (dest.bottom - dest.top)) {
-      int h = spec.ytiled ? std::min<int>(sh, dest.bottom - y) : dest.bottom - dest.top;
-      for (int x = dest.left; x < dest.right; x += spec.xtiled ? sw : (dest.right - dest.left)) {
-        int w = spec.xtiled ? std::min<int>(sw, dest.right - x) : dest.right - dest.left;
-        blit(x, y, x + w, y + h, src.left, src.top, src.left + (spec.xtiled ? w : sw),
-             src.top + (spec.ytiled ? h : sh));
+    for (int y = dest.top; y < dest.bottom; y += look.ytiled ? sh : (dest.bottom - dest.top)) {
+      int h = look.ytiled ? std::min<int>(sh, dest.bottom - y) : dest.bottom - dest.top;
+      for (int x = dest.left; x < dest.right; x += look.xtiled ? sw : (dest.right - dest.left)) {
+        int w = look.xtiled ? std::min<int>(sw, dest.right - x) : dest.right - dest.left;
+        blit(x, y, x + w, y + h, src.left, src.top, src.left + (look.xtiled ? w : sw),
+             src.top + (look.ytiled ? h : sh));
       }
     }
     return true;
   }
 
-  const RECT& c = spec.corner;
+  const RECT& c = look.corner;
   if (c.left == 0 && c.top == 0 && c.right == 0 && c.bottom == 0) {
     blit(dest.left, dest.top, dest.right, dest.bottom, src.left, src.top, src.right, src.bottom);
     return true;
@@ -127,7 +127,7 @@ bool Painter::DrawImage(const RECT& rect, const ImageSpec& spec) {
   int sy[4] = {src.top, src.top + c.top, src.bottom - c.bottom, src.bottom};
   for (int row = 0; row < 3; ++row) {
     for (int col = 0; col < 3; ++col) {
-      if (spec.hole && row == 1 && col == 1) continue;
+      if (look.hole && row == 1 && col == 1) continue;
       blit(dx[col], dy[row], dx[col + 1], dy[row + 1], sx[col], sy[row], sx[col + 1], sy[row + 1]);
     }
   }

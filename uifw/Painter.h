@@ -38,8 +38,8 @@ class Painter {
   void FillRect(const RECT& rect, uint32_t argb, SIZE round = {});
   // Draws a border of |size| pixels inside |rect|.
   void DrawBorder(const RECT& rect, uint32_t argb, int size, SIZE round = {});
-  // Draws |spec| over the control rectangle |rect|. False when the image is missing.
-  bool DrawImage(const RECT& rect, const ImageSpec& spec);
+  // Draws |look| over the control rectangle |rect|. False when the image is missing.
+  bool DrawImage(const RECT& rect, const ImageSpec& look);
   // Draws |text| inside |rect| with font |fontId|, colour and |align| flags.
   void DrawText(const RECT& rect, std::wstring_view text, int fontId, uint32_t argb, unsigned align);
 
