@@ -1,7 +1,7 @@
 // Throughput of the analytics SDK core: records built and queued per second, and batches
 // of 30 compressed, encoded and posted per second.
 //   analytics_bench.exe <collector URL>
-// bench/run.sh starts a loopback collector and runs this under Wine.
+// bench/run-analytics-skin.sh starts a loopback collector and runs this under Wine.
 
 #include <windows.h>
 

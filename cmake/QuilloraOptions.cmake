@@ -12,12 +12,13 @@ target_link_options(quillora_options INTERFACE
   -static -static-libgcc -static-libstdc++ -Wl,--gc-sections
   $<$<CONFIG:MinSizeRel,Release>:-s>)
 
-# quillora_add_test(NAME sources... LIBS libs...): a GoogleTest suite run under wine64.
+# quillora_add_test(NAME SOURCES ... LIBS ... [ARGS ...]): a GoogleTest suite run under wine64
+# with ARGS on its command line.
 function(quillora_add_test name)
-  cmake_parse_arguments(T "" "" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;ARGS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} quillora_test_support GTest::gmock GTest::gtest quillora_options)
   target_link_options(${name} PRIVATE -municode)
-  add_test(NAME ${name} COMMAND ${name})
+  add_test(NAME ${name} COMMAND ${name} ${T_ARGS})
   set_tests_properties(${name} PROPERTIES TIMEOUT 300)
 endfunction()

@@ -348,7 +348,9 @@ window_run() {  # name title product extra-arguments...
   shift 3
   say "$title (in the installer window)"
   "$WINESERVER" -k 2>/dev/null || true
-  wine_run "$build/QuilloraSetup.exe" "$@" &
+  # The package and the old uninstaller keep a copy of what they tell the installer.
+  rm -f "$work/$name.protocol.tsv"
+  QUILLORA_DEMO_PROTOCOL_COPY="Z:${work//\//\\}\\$name.protocol.tsv" wine_run "$build/QuilloraSetup.exe" "$@" &
   pid=$!
   for _ in $(seq 150); do
     wid=$(main_window) && [ -n "$wid" ] && break
@@ -380,7 +382,8 @@ window_run() {  # name title product extra-arguments...
   for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.2; done
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  printf '%s\t%s\t%s\t%s\n' "$name" "$title" "$name.events.tsv" "$((package_mib * 1048576))" >>"$work/runs.tsv"
+  printf '%s\t%s\t%s\t%s\t%s\n' "$name" "$title" "$name.events.tsv" "$((package_mib * 1048576))" \
+    "$name.protocol.tsv" >>"$work/runs.tsv"
 }
 
 window_runs() {

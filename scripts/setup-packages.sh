@@ -10,7 +10,7 @@ PKGS=(
   cmake make ninja-build pkg-config dpkg-dev
   wine wine64 xvfb xauth x11-utils xdotool xcompmgr imagemagick
   fonts-wqy-microhei 7zip libz-mingw-w64-dev
-  python3 nginx-light openssl curl file nsis
+  python3 nginx-light openssl curl file nsis locales
 )
 
 missing=()
@@ -30,3 +30,10 @@ for t in i686 x86_64; do
   update-alternatives --set "$t-w64-mingw32-g++" "/usr/bin/$t-w64-mingw32-g++-posix" >/dev/null 2>&1 || true
   update-alternatives --set "$t-w64-mingw32-gcc" "/usr/bin/$t-w64-mingw32-gcc-posix" >/dev/null 2>&1 || true
 done
+
+# The window tests run the installer as a Chinese user does (Wine takes the Windows code page
+# from the locale); without the glibc locale, X window titles and non-ASCII file names break.
+if ! locale -a 2>/dev/null | grep -qix 'zh_CN.utf8'; then
+  echo "setup: generating the zh_CN.UTF-8 locale"
+  localedef -i zh_CN -f UTF-8 zh_CN.UTF-8
+fi

@@ -7,12 +7,14 @@
 #include "engine/DownloadInstaller.h"
 #include "tracker/InstallerReporting.h"
 #include "ui/LanguageChoice.h"
+#include "ui/WindowLanguage.h"
 #include "ui/MessageBoxWnd.h"
 #include "ui/SequenceControls.h"
 #include "uifw/Attributes.h"
 #include "uifw/Containers.h"
 #include "uifw/Controls.h"
 #include "uifw/Framework.h"
+#include "uifw/Combo.h"
 #include "uifw/LanguageTable.h"
 #include "utils/DebugLog.h"
 #include "utils/DiskSpace.h"
@@ -33,6 +35,8 @@ constexpr UINT kCloseTimer = 11;
 constexpr wchar_t kWarmCaption[] = L"温馨提示";
 constexpr wchar_t kUninstallerName[] = L"Quillora_un_asa.exe";
 constexpr wchar_t kProductExeName[] = L"Quillora.exe";
+// The product's name as the window shows it.
+constexpr wchar_t kDisplayName[] = L"青蓝工坊";
 
 bool FileExists(const std::wstring& path) {
   return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -121,13 +125,13 @@ void CMainWnd::InitWindow() {
   tipLbl_ = FindControl(L"tipLbl");
   softNameLbl_ = FindControl(L"softNameLbl");
   installLogo_ = FindControl(L"installLogo");
+  languageCombo_ = FindControlAs<uifw::Combo>(L"languageCombo");
 
   for (CSequenceLabelUI* label : sequenceLabels_) label->Init();
   for (CSequenceButtonUI* button : sequenceButtons_) button->Init();
 
-  for (const wchar_t* name : {L"softNameLbl", L"bTitleLbl1", L"bTitleLbl2", L"bTitleLbl3"}) {
-    if (uifw::Control* label = FindControl(name)) label->SetText(L"青蓝工坊");
-  }
+  if (languageCombo_) InitLanguageChoice();
+  ShowProductName();
 
   effects_ = std::make_unique<SystemSessionEffects>(
       [this] { return orchestrator_ ? orchestrator_->PackagePath() : std::wstring(); }, hwnd);
@@ -147,8 +151,47 @@ void CMainWnd::InitWindow() {
   if (existingInstall_) ::PostMessageW(hwnd, kCheckExistingMessage, 0, 0);
 }
 
+void CMainWnd::InitLanguageChoice() {
+  const int index = language::InitialIndex(Utils::Settings().Language, ::GetUserDefaultUILanguage());
+  languageCombo_->SelectItem(index, true);
+  ApplyLanguage(index);
+}
+
+void CMainWnd::ApplyLanguage(int index) {
+  const int resolved = language::LoadLanguageTable(index, L"");
+  ReapplyLanguage();
+  for (const wchar_t* name : {L"lbLanguage", L"lbInstallPath", L"backBtn"}) {
+    if (auto* label = FindControlAs<uifw::Label>(name)) FitWidthToText(*label);
+  }
+  Utils::Settings().Language = resolved;
+}
+
+std::wstring CMainWnd::SelectedLanguageCode() const {
+  return language::SelectedCode(languageCombo_);
+}
+
+void CMainWnd::ShowProductName() {
+  for (const wchar_t* name : {L"softNameLbl", L"bTitleLbl1", L"bTitleLbl2", L"bTitleLbl3"}) {
+    uifw::Control* control = FindControl(name);
+    if (!control) continue;
+    // Exactly as wide as the name, so the skin can centre it.
+    if (auto* label = dynamic_cast<uifw::Label*>(control)) {
+      label->SetFixedWidth(MeasureText(*label, kDisplayName).cx);
+    }
+    control->SetText(kDisplayName);
+  }
+}
+
 void CMainWnd::CheckExistingInstall() {
   const Utils::InstallerSettings& settings = Utils::Settings();
+  const int installedLanguage = language::LoadInstalledLanguage(installedDir_);
+  ReapplyLanguage();
+  if (languageCombo_) {
+    // Selecting the index it already shows sends nothing, so apply it here in that case.
+    if (languageCombo_->CurSel() == installedLanguage || !languageCombo_->SelectItem(installedLanguage, true)) {
+      ApplyLanguage(installedLanguage);
+    }
+  }
   if (Utils::IsProcessRunning(kProductExeName)) {
     if (settings.InsNew) {
       StartInstall(installedDir_, true, true);
@@ -239,7 +282,7 @@ bool CMainWnd::StartInstall(const std::wstring& folder, bool desktopShortcut, bo
   session_->BeginInstall(folder);
   const std::wstring oldUninstaller = locations_.IsOverrideDisabled(folder) ? std::wstring() : uninstallEntry_;
   orchestrator_->SetParams(settings.DownloadUrl, oldUninstaller, folder, desktopShortcut, quickLaunchShortcut,
-                           locations_.SessionUserIsAdmin(), locations_.ProcessIsAdmin(), std::wstring());
+                           locations_.SessionUserIsAdmin(), locations_.ProcessIsAdmin(), SelectedLanguageCode());
 
   if (settings.IsCheckNet) {
     if (netCheckThread_) {
@@ -284,7 +327,7 @@ void CMainWnd::OnClick(uifw::Notification& n) {
   } else if (sender && sender == customeBtn_) {
     ReportClickEvent({{L"AB", ab}}, L"自定义安装");
     SelectPage(1);
-    ::SetFocus(Handle());
+    if (customeInstallBtn_) customeInstallBtn_->SetFocus();
   } else if (sender && sender == treatyBtn_) {
     // The licence agreement has no address in this installer.
   } else if (sender && sender == backBtn_) {
@@ -383,12 +426,15 @@ void CMainWnd::Notify(uifw::Notification& n) {
     OnTabSelected();
   } else if (n.type == L"checknet") {
     const uint32_t status = static_cast<uint32_t>(n.wParam);
+    DLOG(L"network check 0x%08X\r\n", status);
     if ((status >> 16) != 0) {
       CMessageBoxWnd::Show(Handle(), L"MessageBox2Wnd.xml", L"当前网络环境较差，请在网络通畅时进行安装", kWarmCaption);
     }
     SendNotify(nullptr, L"install", (status >> 16) == 0 ? 1 : 0);
   } else if (n.type == L"install") {
     OnInstallDecision(n.wParam != 0);
+  } else if (n.type == L"itemselect" && n.sender && n.sender == languageCombo_) {
+    ApplyLanguage(languageCombo_->CurSel());
   } else if (n.type == L"timer" && n.sender && n.sender == winCtn_) {
     if (n.wParam == kFrontTimer) {
       ::SetForegroundWindow(Handle());
@@ -483,7 +529,7 @@ void CMainWnd::OnEngineEvent(const EngineEventRecord& record) {
         }
       }
       if (softNameLbl_) {
-        softNameLbl_->SetText(L"青蓝工坊");
+        softNameLbl_->SetText(kDisplayName);
         softNameLbl_->SetVisible(true);
       }
       SelectPage(3);

@@ -28,6 +28,7 @@ namespace uifw {
 class Control;
 class TabLayout;
 class CheckBox;
+class Combo;
 class Progress;
 }  // namespace uifw
 
@@ -56,6 +57,13 @@ class CMainWnd : public CSkinFrame {
   // The result of the preparation: with |go| the progress page and the orchestrator.
   void OnInstallDecision(bool go);
 
+  // Loads language |index| from the skin's language table, gives the controls its texts,
+  // fits "lbLanguage", "lbInstallPath" and "backBtn" to their new texts and keeps the
+  // resolved index as the settings' Language.
+  void ApplyLanguage(int index);
+  // The language code the package is given ("-inslang"): empty without a language combo box.
+  std::wstring SelectedLanguageCode() const;
+
   // The page of the main tab layout, -1 without one.
   int CurrentPage() const;
   int InstallMode() const { return installMode_; }
@@ -76,6 +84,8 @@ class CMainWnd : public CSkinFrame {
 
  private:
   void CheckExistingInstall();
+  void InitLanguageChoice();
+  void ShowProductName();
   void OnTabSelected();
   void OnInstallFinished();
   void SelectPage(int page);
@@ -109,6 +119,7 @@ class CMainWnd : public CSkinFrame {
   uifw::Control* tipLbl_ = nullptr;
   uifw::Control* softNameLbl_ = nullptr;
   uifw::Control* installLogo_ = nullptr;
+  uifw::Combo* languageCombo_ = nullptr;
 
   std::vector<CSequenceLabelUI*> sequenceLabels_;
   std::vector<CSequenceButtonUI*> sequenceButtons_;

@@ -23,6 +23,7 @@ int CMessageBoxWnd::Show(HWND parent, const SkinFrameInfo& info, const wchar_t* 
   if (text && window->textLbl_) window->textLbl_->SetText(text);
   if (caption && window->captionLbl_) window->captionLbl_->SetText(caption);
   window->CenterWindow();
+  DLOG(L"%s captioned \"%s\" shows \"%s\"\r\n", info.skinFile.c_str(), caption ? caption : L"", text ? text : L"");
   window->ShowModal();
   DLOG(L"%s answered %d\r\n", info.skinFile.c_str(), window->result_);
   return window->result_;

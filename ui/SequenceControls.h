@@ -77,6 +77,29 @@ class CSequenceButtonUI : public uifw::Button {
 
   CSequenceAnimation& Animation() { return animation_; }
 
+  // Texts shown instead of the control's text while the mouse is over it and while it is
+  // pressed; empty: the control's text.
+  void SetHotText(std::wstring_view text);
+  const std::wstring& HotText() const { return hotText_; }
+  void SetPushedText(std::wstring_view text);
+  const std::wstring& PushedText() const { return pushedText_; }
+
+  // While pressed, a non-zero offset draws the text in the control rectangle shrunk by it
+  // (left and top moved in by l and t, right and bottom by r and b), so it seems to sink.
+  const RECT& PressedTextOffset() const { return pressedTextOffset_; }
+  void SetPressedTextOffset(const RECT& offset);
+
+  // Copies byte |channel| (0 blue, 1 green, 2 red, 3 alpha) of every pixel of the 32-bit
+  // DIB section |from| into the one of |to|. False when either is not a 32-bit DIB section,
+  // their widths or heights differ, or |channel| is not 0 to 3.
+  static bool CopyChannel(HBITMAP from, HBITMAP to, int channel);
+
+ protected:
+  void PaintText(uifw::Painter& painter) override;
+
  private:
   CSequenceAnimation animation_;
+  std::wstring hotText_;
+  std::wstring pushedText_;
+  RECT pressedTextOffset_{};
 };

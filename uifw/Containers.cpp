@@ -98,6 +98,11 @@ Control* Container::ControlAt(POINT pt) {
   return this;
 }
 
+void Container::ReapplyLanguage() {
+  Control::ReapplyLanguage();
+  for (const auto& child : children_) child->ReapplyLanguage();
+}
+
 void Container::Paint(Painter& painter) {
   Control::Paint(painter);
   painter.PushClip(rect_);

@@ -30,6 +30,7 @@ class Container : public Control {
   Control* FindByName(std::wstring_view name) override;
   Control* ControlAt(POINT pt) override;
   void Paint(Painter& painter) override;
+  void ReapplyLanguage() override;
 
  protected:
   // Whether child |index| is shown (tab layouts show only one).

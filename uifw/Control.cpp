@@ -1,6 +1,7 @@
 #include "uifw/Control.h"
 
 #include "uifw/ControlHost.h"
+#include "uifw/LanguageTable.h"
 #include "uifw/Painter.h"
 
 namespace uifw {
@@ -88,14 +89,30 @@ void Control::SetState(unsigned state) {
   Invalidate();
 }
 
+void Control::SetFocus() {
+  if (host_) host_->SetFocusControl(this);
+}
+
+bool Control::IsFocused() const {
+  return host_ && host_->FocusControl() == this;
+}
+
 bool Control::OnTimer(UINT) {
   return false;
 }
 
 void Control::SetText(std::wstring_view text) {
+  textRef_.clear();
   if (text == text_) return;
   text_.assign(text);
   Invalidate();
+}
+
+void Control::ReapplyLanguage() {
+  if (textRef_.empty()) return;
+  const std::wstring reference = textRef_;
+  SetText(LanguageTexts().Resolve(reference));
+  textRef_ = reference;
 }
 
 void Control::SetVisible(bool visible) {

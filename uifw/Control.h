@@ -63,6 +63,10 @@ class Control {
   virtual void Activate() {}
   virtual void SetState(unsigned state);
   unsigned State() const { return state_; }
+  // Takes the window's keyboard focus: Return and Space then activate this control while
+  // it is shown, enabled and clickable.
+  void SetFocus();
+  bool IsFocused() const;
   // A timer of this control ticked; true when the control consumed it.
   virtual bool OnTimer(UINT id);
 
@@ -71,7 +75,15 @@ class Control {
   void SetName(std::wstring_view name) { name_.assign(name); }
   // Virtual: an edit box reads its text from the native box while that is open.
   virtual const std::wstring& Text() const { return text_; }
+  // Sets the text; a text set here replaces a language reference of the description.
   virtual void SetText(std::wstring_view text);
+  // The description's "%[id]" text reference, kept so that the text can follow a new
+  // language; empty when the text was written out or set by the program.
+  const std::wstring& TextReference() const { return textRef_; }
+  void SetTextReference(std::wstring_view reference) { textRef_.assign(reference); }
+  // Resolves the text reference again against the language text table (containers do it
+  // for their whole tree).
+  virtual void ReapplyLanguage();
   bool IsVisible() const { return visible_; }
   void SetVisible(bool visible);
   bool IsEnabled() const { return enabled_; }
@@ -103,6 +115,7 @@ class Control {
   Control* parent_ = nullptr;
   std::wstring name_;
   std::wstring text_;
+  std::wstring textRef_;
   std::wstring userData_;
   RECT rect_{};
   RECT padding_{};

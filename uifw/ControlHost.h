@@ -29,6 +29,9 @@ class ControlHost {
   virtual void StopTimer(Control* control, UINT id) = 0;
   // Called by a control's destructor: forgets every reference to it and stops its timers.
   virtual void ControlGone(Control* control) = 0;
+  // Keyboard focus: the control that Return and Space activate (nullptr: none).
+  virtual void SetFocusControl(Control* control) = 0;
+  virtual Control* FocusControl() const = 0;
   // The window, or nullptr when the tree is not attached to one.
   virtual HWND Window() const = 0;
   virtual const FontTable& Fonts() const = 0;

@@ -183,7 +183,10 @@ void Edit::CloseNative(bool keepText) {
   if (keepText) Text();
   native_ = nullptr;
   ::SetWindowLongPtrW(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(nativeProc_));
+  // Keys keep going to the window (Return then reaches its focus control).
+  const bool hadFocus = ::GetFocus() == hwnd;
   ::DestroyWindow(hwnd);
+  if (hadFocus && host_ && host_->Window()) ::SetFocus(host_->Window());
   Invalidate();
   if (keepText) Notify(L"textchanged");
 }

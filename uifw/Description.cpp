@@ -3,6 +3,7 @@
 #include <pugixml.hpp>
 
 #include "uifw/Attributes.h"
+#include "uifw/Combo.h"
 #include "uifw/Containers.h"
 #include "uifw/Controls.h"
 #include "uifw/LanguageTable.h"
@@ -14,6 +15,18 @@ std::wstring W(const char* utf8) {
   return Utf8ToWide(utf8 ? utf8 : "");
 }
 
+// The "ListLabelElement" children of a combo box become its items; one marked "selected"
+// is the start selection.
+void AddComboItems(const pugi::xml_node& node, Combo& combo) {
+  for (const pugi::xml_node& child : node.children()) {
+    if (child.type() != pugi::node_element || !EqualsNoCase(W(child.name()), L"ListLabelElement")) continue;
+    std::wstring text = W(child.attribute("text").value());
+    const bool reference = LanguageTable::IsReference(text);
+    combo.AddItem(LanguageTexts().Resolve(text), reference ? std::wstring_view(text) : std::wstring_view());
+    if (ParseBool(W(child.attribute("selected").value()))) combo.SelectItem(combo.Count() - 1, false);
+  }
+}
+
 std::unique_ptr<Control> BuildControl(const pugi::xml_node& node, const ControlFactory& factory) {
   std::wstring element = W(node.name());
   std::unique_ptr<Control> control = CreateBuiltinControl(element);
@@ -22,8 +35,16 @@ std::unique_ptr<Control> BuildControl(const pugi::xml_node& node, const ControlF
   for (const pugi::xml_attribute& a : node.attributes()) {
     std::wstring name = W(a.name());
     std::wstring value = W(a.value());
-    if (name == L"text") value = LanguageTexts().Resolve(value);
+    if (name == L"text" && LanguageTable::IsReference(value)) {
+      control->SetAttribute(name, LanguageTexts().Resolve(value));
+      control->SetTextReference(value);
+      continue;
+    }
     control->SetAttribute(name, value);
+  }
+  if (auto* combo = dynamic_cast<Combo*>(control.get())) {
+    AddComboItems(node, *combo);
+    return control;
   }
   if (auto* container = dynamic_cast<Container*>(control.get())) {
     for (const pugi::xml_node& child : node.children()) {
@@ -51,6 +72,7 @@ std::unique_ptr<Control> CreateBuiltinControl(std::wstring_view e) {
   if (EqualsNoCase(e, L"CheckBox")) return std::make_unique<CheckBox>();
   if (EqualsNoCase(e, L"Edit")) return std::make_unique<Edit>();
   if (EqualsNoCase(e, L"Progress")) return std::make_unique<Progress>();
+  if (EqualsNoCase(e, L"Combo")) return std::make_unique<Combo>();
   return nullptr;
 }
 

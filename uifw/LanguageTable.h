@@ -6,6 +6,8 @@
 // A description refers to an entry by writing the whole attribute value as "%[id]", for
 // example text="%[104]". The reference is resolved when the description is parsed; an id the
 // table does not hold leaves the value as written, so a missing entry stays visible.
+// Controls keep the reference, so a window can take the texts of a new table later
+// (Control::ReapplyLanguage).
 
 #include <map>
 #include <string>
@@ -21,6 +23,8 @@ class LanguageTable {
   const std::wstring* Find(int id) const;
   // |value| with a "%[id]" reference replaced by its text (see above).
   std::wstring Resolve(std::wstring_view value) const;
+  // True when the whole of |value| is a "%[id]" reference.
+  static bool IsReference(std::wstring_view value);
 
  private:
   std::map<int, std::wstring> texts_;

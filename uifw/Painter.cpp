@@ -134,11 +134,11 @@ bool Painter::DrawImage(const RECT& rect, const ImageSpec& look) {
   return true;
 }
 
-void Painter::DrawText(const RECT& rect, std::wstring_view text, int fontId, uint32_t argb, unsigned align) {
-  if (text.empty() || (argb >> 24) == 0 || rect.right <= rect.left || rect.bottom <= rect.top) return;
-  // Typographic format: no extra padding around the text, so a label exactly as wide as its
-  // text shows all of it.
-  Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+namespace {
+
+// Typographic format: no extra padding around the text, so a label exactly as wide as its
+// text shows all of it.
+void SetTextFormat(Gdiplus::StringFormat& format, unsigned align) {
   format.SetAlignment((align & kAlignCenter)  ? Gdiplus::StringAlignmentCenter
                       : (align & kAlignRight) ? Gdiplus::StringAlignmentFar
                                               : Gdiplus::StringAlignmentNear);
@@ -149,7 +149,10 @@ void Painter::DrawText(const RECT& rect, std::wstring_view text, int fontId, uin
   if (!(align & kMultiLine)) flags |= Gdiplus::StringFormatFlagsNoWrap;
   format.SetFormatFlags(flags);
   format.SetTrimming(Gdiplus::StringTrimmingNone);
-  // Line breaks are "\n" alone: a "\r" would be drawn as a glyph.
+}
+
+// Line breaks are "\n" alone: a "\r" would be drawn as a glyph.
+std::wstring NormaliseLineBreaks(std::wstring_view text) {
   std::wstring lines;
   lines.reserve(text.size());
   for (size_t i = 0; i < text.size(); ++i) {
@@ -160,12 +163,39 @@ void Painter::DrawText(const RECT& rect, std::wstring_view text, int fontId, uin
       lines.push_back(text[i]);
     }
   }
+  return lines;
+}
+
+}  // namespace
+
+void Painter::DrawText(const RECT& rect, std::wstring_view text, int fontId, uint32_t argb, unsigned align) {
+  if (text.empty() || (argb >> 24) == 0 || rect.right <= rect.left || rect.bottom <= rect.top) return;
+  Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+  SetTextFormat(format, align);
+  const std::wstring lines = NormaliseLineBreaks(text);
   Gdiplus::SolidBrush brush(ToColor(argb));
   g_.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
   Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(rect.left), static_cast<Gdiplus::REAL>(rect.top),
                         static_cast<Gdiplus::REAL>(rect.right - rect.left),
                         static_cast<Gdiplus::REAL>(rect.bottom - rect.top));
   g_.DrawString(lines.data(), static_cast<INT>(lines.size()), fonts_.GdiplusFont(fontId), layout, &format, &brush);
+}
+
+SIZE Painter::MeasureText(HDC dc, const FontTable& fonts, int fontId, unsigned align, std::wstring_view text) {
+  if (text.empty() || !dc) return SIZE{};
+  Gdiplus::Graphics graphics(dc);
+  graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
+  Gdiplus::StringFormat format(Gdiplus::StringFormat::GenericTypographic());
+  // Measured on one line as drawn, without a box to align in.
+  SetTextFormat(format, (align & ~static_cast<unsigned>(kAlignCenter | kAlignRight)) | kVAlignTop);
+  const std::wstring lines = NormaliseLineBreaks(text);
+  Gdiplus::RectF bounds;
+  if (graphics.MeasureString(lines.data(), static_cast<INT>(lines.size()), fonts.GdiplusFont(fontId),
+                             Gdiplus::PointF(0, 0), &format, &bounds) != Gdiplus::Ok) {
+    return SIZE{};
+  }
+  // Rounded up: a box one pixel short would cut the last glyph.
+  return SIZE{static_cast<LONG>(bounds.Width + 0.999f), static_cast<LONG>(bounds.Height + 0.999f)};
 }
 
 void Painter::PushClip(const RECT& rect) {

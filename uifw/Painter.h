@@ -42,6 +42,9 @@ class Painter {
   bool DrawImage(const RECT& rect, const ImageSpec& look);
   // Draws |text| inside |rect| with font |fontId|, colour and |align| flags.
   void DrawText(const RECT& rect, std::wstring_view text, int fontId, uint32_t argb, unsigned align);
+  // The size |text| takes when DrawText draws it with font |fontId| and |align| on |dc|'s
+  // surface: width of the widest line, height of all lines. Empty for an empty text.
+  static SIZE MeasureText(HDC dc, const FontTable& fonts, int fontId, unsigned align, std::wstring_view text);
 
   // Restricts drawing to |rect| (intersected with the current clip) until PopClip.
   void PushClip(const RECT& rect);

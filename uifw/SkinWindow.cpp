@@ -7,7 +7,11 @@
 #include <algorithm>
 
 #include "uifw/Containers.h"
+#include "uifw/Controls.h"
 #include "uifw/Framework.h"
+#include "uifw/Painter.h"
+#include "utils/DebugLog.h"
+#include "utils/Handles.h"
 
 namespace uifw {
 
@@ -127,6 +131,11 @@ void SkinWindow::OnPaint() {
              ps.rcPaint.bottom - ps.rcPaint.top, backBuffer_.Dc(), ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
   }
   ::EndPaint(hwnd_, &ps);
+  if (!painted_) {
+    // Start-up timing: the moment a user first sees the window.
+    painted_ = true;
+    DLOG(L"first paint of %s\r\n", GetWindowClassName().c_str());
+  }
 }
 
 LRESULT SkinWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -209,6 +218,9 @@ LRESULT SkinWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_TIMER:
       if (content_.OnWin32Timer(wParam)) return 0;
       break;
+    case WM_KEYDOWN:
+      if ((wParam == VK_RETURN || wParam == VK_SPACE) && content_.ActivateFocused()) return 0;
+      break;
     case kDeliverNotificationsMessage:
       content_.DeliverQueuedNotifications();
       return 0;
@@ -256,6 +268,22 @@ void SkinWindow::OnClick(Notification& n) {
   } else if (name == L"restorebtn") {
     ::SendMessageW(hwnd_, WM_SYSCOMMAND, SC_RESTORE, 0);
   }
+}
+
+SIZE SkinWindow::MeasureText(const Label& label, std::wstring_view text) const {
+  HDC screen = ::GetDC(hwnd_);
+  Utils::UniqueMemoryDc dc(::CreateCompatibleDC(screen));
+  ::ReleaseDC(hwnd_, screen);
+  return Painter::MeasureText(dc.Get(), content_.Fonts(), label.Font(), label.TextStyle(), text);
+}
+
+void SkinWindow::FitWidthToText(Label& label) const {
+  label.SetFixedWidth(MeasureText(label, label.Text()).cx + label.TextPadding().left);
+}
+
+void SkinWindow::ReapplyLanguage() {
+  if (Control* root = content_.Root()) root->ReapplyLanguage();
+  if (hwnd_) ::InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 bool SkinWindow::SelectTab(TabLayout* tab, int index, bool notify) {

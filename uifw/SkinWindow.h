@@ -22,6 +22,7 @@
 
 namespace uifw {
 
+class Label;
 class TabLayout;
 
 class SkinWindow : public NotifyReceiver {
@@ -55,6 +56,12 @@ class SkinWindow : public NotifyReceiver {
   bool SelectTab(TabLayout* tab, int index, bool notify);
   // Sends a notification from |sender| (the root when nullptr) to this window.
   void SendNotify(Control* sender, std::wstring_view type, WPARAM wParam = 0, LPARAM lParam = 0, bool async = false);
+  // The size |text| takes in |label|'s font and text style on this window's surface.
+  SIZE MeasureText(const Label& label, std::wstring_view text) const;
+  // Fixes |label|'s width to its own text's width plus its left text padding.
+  void FitWidthToText(Label& label) const;
+  // Gives every control the texts of the current language table (see LanguageTable).
+  void ReapplyLanguage();
   // A Window attribute the framework keeps by name (for example "showshadow"), or nullptr.
   const std::wstring* CustomAttribute(std::wstring_view name) const;
 
@@ -101,6 +108,7 @@ class SkinWindow : public NotifyReceiver {
   std::wstring resourcePath_;
   bool trackingMouse_ = false;
   bool ownerDisabled_ = false;
+  bool painted_ = false;
   MemoryBitmap backBuffer_;
 };
 

@@ -123,7 +123,24 @@ void WindowContent::StopTimer(Control* control, UINT id) {
   timers_.Stop(control, id);
 }
 
+void WindowContent::SetFocusControl(Control* control) {
+  focused_ = control;
+  // Keys go to the window, which hands Return and Space to the focus control.
+  if (control && hwnd_ && ::GetFocus() != hwnd_) ::SetFocus(hwnd_);
+}
+
+bool WindowContent::ActivateFocused() {
+  Control* root = Root();
+  if (!focused_ || !root || !focused_->IsClickable() || !focused_->IsEnabled()) return false;
+  if (laidOut_.cx >= 0) LayoutIfNeeded(laidOut_);  // a page change since the last paint
+  const RECT& r = focused_->Pos();
+  if (root->ControlAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}) != focused_) return false;
+  focused_->Activate();
+  return true;
+}
+
 void WindowContent::ControlGone(Control* control) {
+  if (focused_ == control) focused_ = nullptr;
   input_.Forget(control);
   timers_.StopAll(control);
   notifier_.Forget(control);

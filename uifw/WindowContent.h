@@ -63,6 +63,12 @@ class WindowContent : public ControlHost {
   // Paints into |pixels| (premultiplied ARGB, top-down, client.cx * client.cy).
   void PaintPixels(uint32_t* pixels, SIZE client);
 
+  // Activates the focus control when it is clickable, enabled and the control a click on
+  // its centre would reach (so not hidden, covered or on another tab page). True when it did.
+  bool ActivateFocused();
+  void SetFocusControl(Control* control) override;
+  Control* FocusControl() const override { return focused_; }
+
   InputRouter& Input() { return input_; }
   void MouseMove(POINT pt) { input_.MouseMove(Root(), pt); }
   void MouseLeave() { input_.MouseLeave(); }
@@ -90,6 +96,7 @@ class WindowContent : public ControlHost {
   InputRouter input_;
   Notifier notifier_;
   TimerTable timers_;
+  Control* focused_ = nullptr;
   SIZE laidOut_{-1, -1};
   bool needLayout_ = true;
   WindowDescription description_;  // last: its tree goes first and reports to the above

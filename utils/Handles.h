@@ -48,6 +48,14 @@ struct GdiObjectTraits {
 };
 using UniqueGdiObject = UniqueResource<GdiObjectTraits>;
 
+// Menus made with CreateMenu or CreatePopupMenu and not given to a window.
+struct MenuTraits {
+  using Type = HMENU;
+  static Type Invalid() noexcept { return nullptr; }
+  static void Close(Type h) noexcept { ::DestroyMenu(h); }
+};
+using UniqueMenu = UniqueResource<MenuTraits>;
+
 // Memory-only device contexts (CreateCompatibleDC).
 struct MemoryDcTraits {
   using Type = HDC;

@@ -311,3 +311,45 @@ TEST_F(DemoPackageTest, UninstallerStaysInsideTheInstallation) {
 }
 
 }  // namespace
+
+namespace {
+
+// The lines of a protocol copy whose writer is |writer|, without stamp and writer; every
+// stamp must be a number.
+std::vector<std::string> CopiedLines(const std::string& copy, const std::string& writer) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < copy.size()) {
+    size_t end = copy.find('\n', start);
+    if (end == std::string::npos) end = copy.size();
+    const std::string line = copy.substr(start, end - start);
+    start = end + 1;
+    const size_t tab1 = line.find('\t');
+    const size_t tab2 = tab1 == std::string::npos ? tab1 : line.find('\t', tab1 + 1);
+    EXPECT_NE(tab2, std::string::npos) << line;
+    if (tab2 == std::string::npos) continue;
+    EXPECT_GT(std::atof(line.substr(0, tab1).c_str()), 1.7e9) << line;
+    if (line.substr(tab1 + 1, tab2 - tab1 - 1) == writer) lines.push_back(line.substr(tab2 + 1));
+  }
+  return lines;
+}
+
+}  // namespace
+
+// Tests that with a protocol copy named, the package and its uninstaller append exactly the
+// lines they write to standard output, each marked with its writer.
+TEST_F(DemoPackageTest, ProtocolCopyHoldsWhatBothProgramsWrote) {
+  const std::wstring copy = root_.Path() + L"\\protocol.tsv";
+  ScopedEnvironment copyPath(L"QUILLORA_DEMO_PROTOCOL_COPY", copy);
+  const RunResult installed = RunPackage(L"QuilloraDemoSetup.exe", false, false);
+  ASSERT_FALSE(installed.lines.empty());
+  ASSERT_EQ(installed.lines.back(), "State=Success");
+  const RunResult removed = RunUninstaller(folder_);
+  ASSERT_FALSE(removed.lines.empty());
+
+  const std::string written = ReadFileBytes(copy);
+  EXPECT_EQ(CopiedLines(written, "package"), installed.lines);
+  EXPECT_EQ(CopiedLines(written, "uninstaller"), removed.lines);
+  // The package's lines come first: the uninstaller ran afterwards.
+  EXPECT_LT(written.find("\tpackage\t"), written.find("\tuninstaller\t"));
+}

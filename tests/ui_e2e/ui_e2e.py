@@ -15,6 +15,7 @@ is restored), the installation folders and their shortcuts, started processes.
 """
 
 import argparse
+import codecs
 import os
 import re
 import shutil
@@ -27,6 +28,7 @@ WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
 PRODUCT_KEY = r"HKCU\Software\VelToSoft\Quillora"
 FAILURES = []
+RUNNING_TEXT = "安装程序检测到青蓝工坊\r\n正在运行，请退出程序后再安装"
 
 
 def check(condition, what):
@@ -142,6 +144,10 @@ class Installer:
         self.env = env
         self.log = tempfile.NamedTemporaryFile(prefix="quillora-ui-", suffix=".log", delete=False)
         run_env = dict(env.env)
+        # A Chinese Windows, as the installer's users have: its debug lines then carry the
+        # prompts' texts in code page 936 (Wine drops characters the code page lacks). The
+        # setup generates the glibc locale, which X titles and file names need.
+        run_env.update({"LC_ALL": "zh_CN.UTF-8", "LANG": "zh_CN.UTF-8"})
         run_env.update(extra_env or {})
         self.proc = subprocess.Popen([WINE, os.path.join(env.build, "QuilloraSetup.exe"),
                                       "-isenableappanalytics=false", *args],
@@ -165,6 +171,36 @@ class Installer:
 
     def answers(self):
         return self.lines(r"(\w+\.xml) answered (\d)")
+
+    def shown(self):
+        """(description, caption, text) of every message window, as the user reads them.
+        Wine cuts a debug line at about 300 characters, which a long text (four characters
+        for each byte of code page 936) can pass: such a text ends with "…"."""
+        def decode(escaped):
+            return codecs.escape_decode(escaped.encode("latin-1"))[0].decode("gbk", "ignore")
+
+        def text(escaped):
+            if escaped.endswith('\\"\\r\\n"'):
+                return decode(escaped[:-7])
+            # Cut off: drop Wine's '"...', any escape cut in half and the start of the end quote.
+            escaped = re.sub(r'\\(x[0-9a-fA-F]?)?$', "", escaped[:-4] if escaped.endswith('"...') else escaped)
+            return decode(re.sub(r'(\\"(\\r(\\n?)?)?|\\"?)$', "", escaped)) + "…"
+        return [(name, decode(caption), text(body)) for name, caption, body in
+                self.lines(r'(\w+\.xml) captioned \\"(.*?)\\" shows \\"(.*)')]
+
+    def was_shown(self, name, caption, text):
+        """True when message window |name| showed |caption| and |text|, or a cut-off start
+        of it of more than ten characters."""
+        for shown_name, shown_caption, shown_text in self.shown():
+            if (shown_name, shown_caption) != (name, caption):
+                continue
+            if shown_text == text or (shown_text.endswith("…") and len(shown_text) > 10 and
+                                      text.startswith(shown_text[:-1])):
+                return True
+        return False
+
+    def network_checks(self):
+        return [int(s[0], 16) for s in self.lines(r"network check 0x([0-9A-F]{8})")]
 
     def wait_for(self, predicate, timeout=90):
         deadline = time.time() + timeout
@@ -241,12 +277,35 @@ def stop_products(before):
                 pass
 
 
+def type_custom_folder(run, wid, rects, folder):
+    """On the custom page, replaces the folder in the edit box with |folder|."""
+    click(wid, rects, "customeBtn")
+    run.wait_page(1, 10)
+    click(wid, rects, "installDirEdit")
+    time.sleep(0.5)
+    xdo("key", "ctrl+a")
+    xdo("type", "--delay", "20", folder)
+    xdo("key", "Return")
+    time.sleep(0.5)
+
+
+def close_installer(env, run, wid, rects, when):
+    """Closes the installer from page 0 or 1: its close button, then 是 in the exit prompt."""
+    xdo("windowactivate", wid)
+    click(wid, rects, "closebtn")
+    box = prompt(env, "ExitTipWnd " + when)
+    if box:
+        click(box, env.layout("exitTipWnd.xml"), "okBtn")
+    check(run.exited(20), "installer closed " + when)
+
+
 # ---- scenarios -------------------------------------------------------------------------
 
 def one_click_install(env):
     """One click installs to the finish page, records the installation; 立即体验 starts the product."""
     before = product_pids()
-    run = Installer(env, ["-downloadurl=" + os.environ["QUILLORA_TEST_NGINX"] + "/software/demo.exe"],
+    run = Installer(env, ["-downloadurl=" + os.environ["QUILLORA_TEST_NGINX"] + "/software/demo.exe",
+                          "-ischecknet=true"],
                     {"QUILLORA_DEMO_DURATION_MS": "6000", "QUILLORA_DEMO_STARTUP": "UserStartup"})
     try:
         wid = main_window(env)
@@ -260,6 +319,8 @@ def one_click_install(env):
         time.sleep(2.5)
         screenshot(env, wid, "page2-progress")
         check(run.wait_page(3, 120), "finish page after the installation")
+        checks = run.network_checks()
+        check(len(checks) == 1 and checks[0] >> 16 == 0, "one network check, which passed: %s" % checks)
         time.sleep(1.5)
         screenshot(env, wid, "page3-finished")
         folder = env.reg_value("InstallPath")
@@ -360,6 +421,8 @@ def running_product(env):
             click(wid, env.layout("MessageBox1Wnd.xml"), "closebtn")
             check(run.exited(30), "installer closes after the running message")
             check(("MessageBox1Wnd.xml", "2") in run.answers(), "running message shown and closed")
+            check(run.was_shown("MessageBox1Wnd.xml", "温馨提示", RUNNING_TEXT),
+                  "running message worded as specified: %s" % run.shown())
         finally:
             run.stop()
     finally:
@@ -419,14 +482,8 @@ def download_failure(env):
             return
         time.sleep(1.0)
         rects = env.layout("MainWnd.xml")
-        click(wid, rects, "customeBtn")
-        check(run.wait_page(1, 10), "custom page")
-        click(wid, rects, "installDirEdit")
-        time.sleep(0.5)
-        xdo("key", "ctrl+a")
-        xdo("type", "--delay", "20", target)
-        xdo("key", "Return")
-        time.sleep(0.5)
+        type_custom_folder(run, wid, rects, target)
+        check(run.pages()[-1:] == [1], "custom page")
         click(wid, rects, "customeInstallBtn")
         check(run.wait_page(2, 30), "progress page after the custom install")
         box = prompt(env, "NetworkTipWnd", 120)
@@ -437,12 +494,7 @@ def download_failure(env):
             check(run.wait_page(1, 20), "稍后再试 returns to the custom page")
         check(os.path.isdir(os.path.join(scratch, "Quillora")), "the chosen folder gets Quillora appended")
         check(run.proc.poll() is None, "the installer stays open without an installed copy")
-        xdo("windowactivate", wid)
-        click(wid, rects, "closebtn")
-        box = prompt(env, "ExitTipWnd after failure")
-        if box:
-            click(box, env.layout("exitTipWnd.xml"), "okBtn")
-        check(run.exited(20), "installer closed")
+        close_installer(env, run, wid, rects, "after the download failure")
     finally:
         run.stop()
         shutil.rmtree(scratch, ignore_errors=True)
@@ -451,8 +503,9 @@ def download_failure(env):
 def install_failure(env):
     """A failed installation shows the package's error text and returns to page 0."""
     scratch = tempfile.mkdtemp(prefix="quillora-ui-dir-")
-    run = Installer(env, ["-downloadurl=" + os.environ["QUILLORA_TEST_NGINX"] + "/software/demo.exe"],
-                    {"QUILLORA_DEMO_SETUP_RESULT": "fail", "QUILLORA_DEMO_SETUP_ERROR": "磁盘写入失败",
+    run = Installer(env, ["-downloadurl=" + os.environ["QUILLORA_TEST_NGINX"] + "/software/demo.exe",
+                          "-ischecknet=false"],
+                    {"QUILLORA_DEMO_SETUP_RESULT": "error", "QUILLORA_DEMO_SETUP_ERROR": "磁盘写入失败",
                      "QUILLORA_DEMO_DURATION_MS": "1500"})
     try:
         wid = main_window(env)
@@ -460,16 +513,11 @@ def install_failure(env):
             return
         time.sleep(1.0)
         rects = env.layout("MainWnd.xml")
-        click(wid, rects, "customeBtn")
-        run.wait_page(1, 10)
-        click(wid, rects, "installDirEdit")
-        time.sleep(0.5)
-        xdo("key", "ctrl+a")
-        xdo("type", "--delay", "20", "Z:" + scratch.replace("/", "\\"))
+        type_custom_folder(run, wid, rects, "Z:" + scratch.replace("/", "\\"))
+        # 自定义安装 gave the install button the keyboard focus: Return starts the install.
         xdo("key", "Return")
-        time.sleep(0.5)
-        click(wid, rects, "customeInstallBtn")
-        check(run.wait_page(2, 30), "progress page")
+        check(run.wait_page(2, 30), "progress page after Return on the custom page")
+        check(run.network_checks() == [], "no network check with -ischecknet=false")
         # WM_CLOSE on the progress page is ignored.
         xdo("windowactivate", "--sync", wid)
         xdo("key", "alt+F4")
@@ -482,16 +530,38 @@ def install_failure(env):
             click(box, env.layout("MessageBox2Wnd.xml"), "closebtn")
         check(run.wait_page(0, 20), "back to page 0 after the failure")
         check(("MessageBox2Wnd.xml", "2") in run.answers(), "failure message shown")
-        xdo("windowactivate", wid)
-        click(wid, rects, "closebtn")
-        box = prompt(env, "ExitTipWnd after install failure")
-        if box:
-            click(box, env.layout("exitTipWnd.xml"), "okBtn")
-        check(run.exited(20), "installer closed")
+        check(run.was_shown("MessageBox2Wnd.xml", "温馨提示", "磁盘写入失败"),
+              "the package's error text shown: %s" % run.shown())
+        close_installer(env, run, wid, rects, "after install failure")
     finally:
         run.stop()
         remove_installation(env, "Z:" + os.path.join(scratch, "Quillora").replace("/", "\\"))
         shutil.rmtree(scratch, ignore_errors=True)
+
+
+def invalid_folder(env):
+    """A folder that cannot be created is refused with 无效路径 and the custom page stays."""
+    run = Installer(env, ["-downloadurl=" + os.environ["QUILLORA_TEST_NGINX"] + "/software/demo.exe"])
+    try:
+        wid = main_window(env)
+        if not wid:
+            return
+        time.sleep(1.0)
+        rects = env.layout("MainWnd.xml")
+        type_custom_folder(run, wid, rects, "Q:\\no such drive")
+        click(wid, rects, "customeInstallBtn")
+        box = prompt(env, "MessageBox2Wnd invalid path")
+        if box:
+            time.sleep(1.0)
+            screenshot(env, box, "prompt-invalid-path")
+            click(box, env.layout("MessageBox2Wnd.xml"), "closebtn")
+        check(run.was_shown("MessageBox2Wnd.xml", "温馨提示", "无效路径"), "无效路径 shown: %s" % run.shown())
+        time.sleep(1.0)
+        check(run.pages()[-1:] == [1], "the custom page stays: %s" % run.pages())
+        check(run.network_checks() == [], "no network check for a refused folder")
+        close_installer(env, run, wid, rects, "after the invalid folder")
+    finally:
+        run.stop()
 
 
 def headless_session(env):
@@ -516,8 +586,8 @@ def headless_session(env):
         shutil.rmtree(scratch, ignore_errors=True)
 
 
-SCENARIOS = [exit_prompt, download_failure, install_failure, one_click_install, installed_copy_prompt,
-             running_product, update_installed_copy, headless_session]
+SCENARIOS = [exit_prompt, download_failure, install_failure, invalid_folder, one_click_install,
+             installed_copy_prompt, running_product, update_installed_copy, headless_session]
 
 
 def main():

@@ -153,3 +153,35 @@ TEST_F(InputTest, SynchronousNotificationRecord) {
   content_.DeliverQueuedNotifications();
   EXPECT_EQ(recorder_.seen.size(), 1u);
 }
+
+// Tests that the focus control is activated only while a click on it could reach it: shown
+// on the current tab page and enabled; a label never is, and a destroyed control is forgotten.
+TEST_F(InputTest, FocusControlIsActivatedOnlyWhenReachable) {
+  Control* install = content_.FindControl(L"customeInstallBtn");  // on page 1
+  ASSERT_NE(install, nullptr);
+  EXPECT_FALSE(content_.ActivateFocused());  // no focus yet
+  install->SetFocus();
+  EXPECT_TRUE(install->IsFocused());
+  EXPECT_FALSE(content_.ActivateFocused());  // page 0 is shown
+  ASSERT_TRUE(tab_->SelectItem(1, false));
+  EXPECT_TRUE(content_.ActivateFocused());   // laid out again for the new page first
+  ASSERT_EQ(recorder_.Types(), std::vector<std::wstring>{L"click"});
+  EXPECT_EQ(recorder_.seen[0].sender, install);
+  install->SetEnabled(false);
+  EXPECT_FALSE(content_.ActivateFocused());
+  install->SetEnabled(true);
+
+  Control* label = content_.FindControl(L"progressLb");
+  label->SetFocus();
+  ASSERT_TRUE(tab_->SelectItem(2, false));
+  EXPECT_FALSE(content_.ActivateFocused());
+  EXPECT_EQ(recorder_.seen.size(), 1u);
+
+  auto* page = dynamic_cast<Container*>(tab_->ChildAt(2));
+  ASSERT_NE(page, nullptr);
+  auto doomed = std::make_unique<Button>();
+  Control* button = page->Add(std::move(doomed));
+  button->SetFocus();
+  ASSERT_TRUE(page->Remove(button));
+  EXPECT_EQ(content_.FocusControl(), nullptr);
+}

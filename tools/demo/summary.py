@@ -4,8 +4,11 @@
   summary.py --work DIR
 
 DIR holds, as scripts/demo.sh writes them:
-  runs.tsv                  one line per run: name, title, events file, package bytes
+  runs.tsv                  one line per run: name, title, events file, package bytes and,
+                            for runs in the installer window, the protocol copy
   <run>.events.tsv          engine events as they arrived: seconds, code, value, text
+  <run>.protocol.tsv        what the package and the old uninstaller wrote to the installer:
+                            seconds, writer, line (their own copy, QUILLORA_DEMO_PROTOCOL_COPY)
   registry.txt              "name<TAB>value" lines read back from the registry
   registry-source.txt       who wrote the registry record
   folder.txt                "windows folder<TAB>host folder" of the installation
@@ -87,6 +90,33 @@ def describe(events, codes):
             continue
         detail = text if text else (number(value) if value else "")
         out.append("%d %s%s" % (code, codes[code], (": " + detail) if detail else ""))
+        i += 1
+    return out
+
+
+def read_protocol(path):
+    """(writer, line) of a protocol copy, in the order written."""
+    lines = []
+    for line in read_lines(path):
+        parts = line.split("\t", 2)
+        if len(parts) == 3:
+            lines.append((parts[1], parts[2].rstrip("\r")))
+    return lines
+
+
+def describe_protocol(lines):
+    """Groups runs of Progress= lines: one line each otherwise."""
+    out = []
+    i = 0
+    while i < len(lines):
+        if lines[i].startswith("Progress="):
+            j = i
+            while j < len(lines) and lines[j].startswith("Progress="):
+                j += 1
+            out.append("Progress= x%d (%s .. %s)" % (j - i, lines[i][9:], lines[j - 1][9:]))
+            i = j
+            continue
+        out.append(lines[i])
         i += 1
     return out
 
@@ -177,11 +207,22 @@ def main():
     speeds = []
     # The window times each download itself and reports it as the Task 大包下载完毕.
     window_downloads = download_seconds(work)
-    for name, title, events_file, size in runs:
+    for run in runs:
+        name, title, events_file, size = run[:4]
         events = read_events(os.path.join(work, events_file))
         if not events:
-            # A run in the installer window: its events stayed inside the window.
-            print("%s: finish page reached (screenshots in out/demo/); the window handled the package's events" % title)
+            # A run in the installer window: the window handled the events; the package and
+            # the old uninstaller kept a copy of what they told it.
+            print("%s: finish page reached (screenshots in out/demo/)" % title)
+            protocol = read_protocol(os.path.join(work, run[4])) if len(run) > 4 else []
+            removal = [line for writer, line in protocol if writer == "uninstaller"]
+            if removal:
+                print("  the old version's uninstaller sent:")
+                for line in describe_protocol(removal):
+                    print("    " + line)
+            print("  events the package sent (its standard output, as the installer read it):")
+            for line in describe_protocol([line for writer, line in protocol if writer == "package"]) or ["(none)"]:
+                print("    " + line)
             seconds = window_downloads.pop(0) if window_downloads else None
             if seconds and int(size) > 0:
                 mib = int(size) / 1048576.0

@@ -183,7 +183,7 @@ void Fail(demo::ProtocolWriter& out, const std::wstring* errorText) {
 
 int Run() {
   const Options options = ReadOptions();
-  demo::ProtocolWriter out;
+  demo::ProtocolWriter out(L"package");
   out.AnnounceUtf8(kSettleMs);
   out.Line(L"InstallVersion=", kVersion, kLineGapMs);
 

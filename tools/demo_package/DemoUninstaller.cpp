@@ -97,7 +97,7 @@ int Run() {
   const std::wstring errorText =
       demo::OptionOrEnvironment(args, L"-demo-error", L"QUILLORA_DEMO_UNINST_ERROR", L"卸载失败：文件正在使用");
 
-  demo::ProtocolWriter out;
+  demo::ProtocolWriter out(L"uninstaller");
   out.AnnounceUtf8(kSettleMs);
   std::wstring folder = split.tail;
   while (folder.size() > 3 && (folder.back() == L'\\' || folder.back() == L'/')) folder.pop_back();

@@ -4,8 +4,37 @@
 
 namespace demo {
 
-ProtocolWriter::ProtocolWriter() : out_(::GetStdHandle(STD_OUTPUT_HANDLE)) {
+namespace {
+
+// Appends |bytes| to |path|; several programs may write to it in turn.
+void AppendToFile(const std::wstring& path, std::string_view bytes) {
+  HANDLE file = ::CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  ::CloseHandle(file);
+}
+
+// Seconds since 1970 with milliseconds.
+std::string UnixSeconds() {
+  FILETIME now{};
+  ::GetSystemTimeAsFileTime(&now);
+  const unsigned long long ticks = (static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+  const unsigned long long ms = (ticks - 116444736000000000ULL) / 10000ULL;
+  char text[32] = {};
+  ::wsprintfA(text, "%lu.%03lu", static_cast<unsigned long>(ms / 1000), static_cast<unsigned long>(ms % 1000));
+  return text;
+}
+
+}  // namespace
+
+ProtocolWriter::ProtocolWriter(std::wstring_view writer)
+    : out_(::GetStdHandle(STD_OUTPUT_HANDLE)), writer_(ToUtf8(writer)) {
   if (out_ == INVALID_HANDLE_VALUE) out_ = nullptr;
+  wchar_t path[MAX_PATH] = {};
+  const DWORD n = ::GetEnvironmentVariableW(L"QUILLORA_DEMO_PROTOCOL_COPY", path, MAX_PATH);
+  if (n > 0 && n < MAX_PATH) copyPath_ = path;
 }
 
 void ProtocolWriter::AnnounceUtf8(unsigned settleMs) {
@@ -22,6 +51,7 @@ void ProtocolWriter::Line(std::wstring_view key, std::wstring_view value, unsign
 }
 
 void ProtocolWriter::Write(std::string_view bytes) {
+  if (!copyPath_.empty()) AppendToFile(copyPath_, UnixSeconds() + "\t" + writer_ + "\t" + std::string(bytes));
   // No FlushFileBuffers: on a pipe it waits until the reader has taken everything, and a
   // reader that stops after a result line would then never let us exit.
   if (out_ == nullptr) return;

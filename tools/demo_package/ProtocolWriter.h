@@ -3,17 +3,23 @@
 // Status lines on standard output for the program that runs us: "Key=value\n", UTF-8
 // once "Encode=UTF8" has been announced. Each line is one unbuffered write, so the reader
 // sees it as soon as it is written.
+//
+// With QUILLORA_DEMO_PROTOCOL_COPY naming a file, every line is also appended there as
+// "<unix seconds>\t<writer>\t<line>" (UTF-8), so that a demo can show what the package told
+// an installer whose window keeps its events to itself.
 
 #include <windows.h>
 
+#include <string>
 #include <string_view>
 
 namespace demo {
 
 class ProtocolWriter {
  public:
-  // Writes to the process's standard output (nothing when there is none).
-  ProtocolWriter();
+  // Writes to the process's standard output (nothing when there is none); |writer| names
+  // this program in the copy ("package", "uninstaller").
+  explicit ProtocolWriter(std::wstring_view writer);
 
   // Announces UTF-8 and waits |settleMs| so that the reader has switched its decoding
   // before any non-ASCII text arrives (it decodes each read with the code page in force
@@ -29,6 +35,8 @@ class ProtocolWriter {
   void Write(std::string_view bytes);
 
   HANDLE out_ = nullptr;
+  std::wstring copyPath_;
+  std::string writer_;
 };
 
 // Wide text to UTF-8.
