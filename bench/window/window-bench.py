@@ -159,6 +159,7 @@ def main():
         print("first paint ratio: %.2f" % (setup_ms / minimal_ms))
         minimal_peak = max(peaks["minimal"]) / 1024.0
         print("minimal window peak working set: %.1f MiB" % minimal_peak)
+        print("installer peak working set at its first paint: %.1f MiB" % (max(peaks["setup"]) / 1024.0))
         if args.url:
             peak, seconds = install_peak(setup, args.url)
             print("installer peak working set during download and install: %.1f MiB (click to finish page %.1f s)"
