@@ -1,9 +1,6 @@
 #include "ui/LanguageChoice.h"
 
-#include <json/json.h>
-
-#include <memory>
-
+#include "utils/JsonReader.h"
 #include "utils/ProductFiles.h"
 #include "utils/TextConvert.h"
 
@@ -72,20 +69,22 @@ int InitialIndex(int settingsLanguage, LANGID uiLanguage) {
 std::map<int, std::wstring> ParseTable(std::string_view json, std::wstring_view code) {
   std::map<int, std::wstring> texts;
   if (json.empty() || json.size() > kMaxTableBytes) return texts;
-  Json::CharReaderBuilder builder;
-  std::unique_ptr<Json::CharReader> reader(builder.newCharReader());
-  Json::Value root;
-  std::string errors;
-  if (!reader->parse(json.data(), json.data() + json.size(), &root, &errors)) return texts;
-  if (!root.isArray() && !root.isObject()) return texts;
+  Utils::JsonValue root;
+  if (!Utils::ParseJson(json, root)) return texts;
   const std::string member = Utils::WideToUtf8(code);
-  for (const Json::Value& element : root) {
-    // Elements that are not objects with a numeric id would make the reader throw.
-    if (!element.isObject()) continue;
-    const Json::Value& id = element["id"];
-    if (!id.isInt()) continue;
-    const Json::Value& text = element[member];
-    texts[id.asInt()] = text.isString() ? Utils::Utf8ToWide(text.asString()) : std::wstring();
+  auto take = [&](const Utils::JsonValue& element) {
+    // Elements that are not objects with a whole-number id are skipped.
+    if (element.kind != Utils::JsonValue::Kind::kObject) return;
+    const Utils::JsonValue* id = element.Find("id");
+    if (!id || !id->IsInt()) return;
+    const Utils::JsonValue* text = element.Find(member);
+    texts[id->AsInt()] =
+        text && text->kind == Utils::JsonValue::Kind::kString ? Utils::Utf8ToWide(text->text) : std::wstring();
+  };
+  if (root.kind == Utils::JsonValue::Kind::kArray) {
+    for (const Utils::JsonValue& element : root.items) take(element);
+  } else if (root.kind == Utils::JsonValue::Kind::kObject) {
+    for (const auto& [name, element] : root.members) take(element);
   }
   return texts;
 }
