@@ -233,6 +233,17 @@ class Installer:
 def prompt(env, name, timeout=60):
     wid = find_window("消息框", timeout)
     check(wid is not None, "prompt " + name + " shown")
+    if wid:
+        # The prompt appears where the system puts a new window and is then centred on the
+        # installer: wait until it stays put, or a click could land where it was.
+        deadline = time.time() + 5
+        last = geometry(wid)
+        while time.time() < deadline:
+            time.sleep(0.3)
+            now = geometry(wid)
+            if now == last:
+                break
+            last = now
     return wid
 
 
@@ -275,6 +286,23 @@ def stop_products(before):
                 os.kill(pid, 9)
             except OSError:
                 pass
+
+
+def new_products(before, timeout=20):
+    """Product processes started since |before| was taken, waiting up to |timeout| seconds
+    for the first."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        started = [p for p in product_pids() if p not in before]
+        if started:
+            return started
+        time.sleep(0.5)
+    return []
+
+
+def has_installed_copy(env, scenario):
+    """The scenarios after one_click_install need the copy it installed."""
+    return check(bool(getattr(env, "installed", None)), "installed copy available for the %s test" % scenario)
 
 
 def type_custom_folder(run, wid, rects, folder):
@@ -332,10 +360,7 @@ def one_click_install(env):
         check(not early, "the product waits for 立即体验 %s" % [open("/proc/%d/cmdline" % p, "rb").read() for p in early])
         click(wid, rects, "openProduceBtn")
         check(run.exited(20), "立即体验 closes the installer")
-        deadline = time.time() + 20
-        while not [p for p in product_pids() if p not in before] and time.time() < deadline:
-            time.sleep(0.5)
-        check(bool([p for p in product_pids() if p not in before]), "立即体验 starts the product the package named")
+        check(bool(new_products(before)), "立即体验 starts the product the package named")
     finally:
         run.stop()
         stop_products(before)
@@ -343,8 +368,7 @@ def one_click_install(env):
 
 def update_installed_copy(env):
     """安装最新版本 removes the old copy first, installs over it, and the finish page closes at once."""
-    if not getattr(env, "installed", None):
-        check(False, "installed copy available for the update test")
+    if not has_installed_copy(env, "update"):
         return
     before = product_pids()
     run = Installer(env, ["-downloadurl=" + os.environ["QUILLORA_TEST_NGINX"] + "/software/demo.exe"],
@@ -358,10 +382,7 @@ def update_installed_copy(env):
         log = run.text()
         removed, download = log.find("UNIST_CODE_SUCCESS"), log.find("DL_CODE_START")
         check(0 <= removed < download, "the old copy's uninstaller ran before the download")
-        deadline = time.time() + 20
-        while not [p for p in product_pids() if p not in before] and time.time() < deadline:
-            time.sleep(0.5)
-        check(bool([p for p in product_pids() if p not in before]), "the product started at once as the package asked")
+        check(bool(new_products(before)), "the product started at once as the package asked")
         wid = main_window(env)
         if wid:
             # The started product may cover the installer until its front timer fires.
@@ -379,8 +400,7 @@ def update_installed_copy(env):
 
 def installed_copy_prompt(env):
     """An installed copy offers the prompt; "打开软件" starts it and closes the installer."""
-    if not getattr(env, "installed", None):
-        check(False, "installed copy available for the prompt test")
+    if not has_installed_copy(env, "prompt"):
         return
     before = product_pids()
     run = Installer(env, ["-downloadurl=" + os.environ["QUILLORA_TEST_NGINX"] + "/software/demo.exe"])
@@ -393,10 +413,7 @@ def installed_copy_prompt(env):
         click(wid, env.layout("InstalledPathTipWnd.xml"), "cancelBtn")
         check(run.exited(30), "installer closes after 打开软件")
         check(("InstalledPathTipWnd.xml", "1") in run.answers(), "prompt answered with cancelBtn (1)")
-        deadline = time.time() + 20
-        while not [p for p in product_pids() if p not in before] and time.time() < deadline:
-            time.sleep(0.5)
-        check(bool([p for p in product_pids() if p not in before]), "打开软件 starts the installed product")
+        check(bool(new_products(before)), "打开软件 starts the installed product")
     finally:
         run.stop()
         stop_products(before)
@@ -404,8 +421,7 @@ def installed_copy_prompt(env):
 
 def running_product(env):
     """A running product at start (with an installed copy) shows the running message and closes."""
-    if not getattr(env, "installed", None):
-        check(False, "installed copy available for the running-product test")
+    if not has_installed_copy(env, "running-product"):
         return
     exe = env.installed + "\\Quillora.exe"
     product = subprocess.Popen([WINE, exe], env=env.env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
