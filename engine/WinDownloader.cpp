@@ -5,6 +5,7 @@
 #include <string>
 
 #include "utils/DebugLog.h"
+#include "utils/SystemLibrary.h"
 #include "utils/TextConvert.h"
 
 namespace {
@@ -131,8 +132,10 @@ void CWinDownloader::Run() {
   Send(1001, 1.0, L"");
   const std::wstring address = EncodeUrl(url_);
   HRESULT result = E_FAIL;
+  auto* download = Utils::SystemFunction<decltype(::URLDownloadToFileW)>(L"urlmon.dll", "URLDownloadToFileW");
   for (int attempt = 1; attempt <= kAttempts; ++attempt) {
-    result = ::URLDownloadToFileW(nullptr, address.c_str(), packagePath_.c_str(), 0, &bindCallback_);
+    result = download ? download(nullptr, address.c_str(), packagePath_.c_str(), 0, &bindCallback_)
+                      : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
     if (SUCCEEDED(result)) {
       Send(1003, 0.0, kTransportName);
       break;

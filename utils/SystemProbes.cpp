@@ -10,6 +10,7 @@
 
 #include "utils/DebugLog.h"
 #include "utils/Handles.h"
+#include "utils/SystemLibrary.h"
 
 namespace Utils {
 
@@ -33,14 +34,18 @@ using UniqueComPtr = UniqueResource<ComPtrTraits>;
 struct WtsMemoryTraits {
   using Type = LPWSTR;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type p) noexcept { ::WTSFreeMemory(p); }
+  static void Close(Type p) noexcept {
+    if (auto* free = SystemFunction<decltype(::WTSFreeMemory)>(L"wtsapi32.dll", "WTSFreeMemory")) free(p);
+  }
 };
 
 // Buffers the network management functions hand out.
 struct NetApiBufferTraits {
   using Type = LPBYTE;
   static Type Invalid() noexcept { return nullptr; }
-  static void Close(Type p) noexcept { ::NetApiBufferFree(p); }
+  static void Close(Type p) noexcept {
+    if (auto* free = SystemFunction<decltype(::NetApiBufferFree)>(L"netapi32.dll", "NetApiBufferFree")) free(p);
+  }
 };
 
 struct SidTraits {
@@ -131,10 +136,12 @@ bool IsProcessAdmin() {
 bool GetConsoleUserName(std::wstring& userName) {
   const DWORD session = ::WTSGetActiveConsoleSessionId();
   if (session == 0xFFFFFFFF) return false;  // no session attached to the console
+  auto* query = SystemFunction<decltype(::WTSQuerySessionInformationW)>(L"wtsapi32.dll",
+                                                                       "WTSQuerySessionInformationW");
+  if (!query) return false;
   UniqueResource<WtsMemoryTraits> buffer;
   DWORD bytes = 0;
-  if (!::WTSQuerySessionInformationW(WTS_CURRENT_SERVER_HANDLE, session, WTSUserName, buffer.Receive(), &bytes) ||
-      !buffer) {
+  if (!query(WTS_CURRENT_SERVER_HANDLE, session, WTSUserName, buffer.Receive(), &bytes) || !buffer) {
     return false;
   }
   userName = buffer.Get();
@@ -142,8 +149,10 @@ bool GetConsoleUserName(std::wstring& userName) {
 }
 
 bool IsAdminAccount(const std::wstring& userName) {
+  auto* getInfo = SystemFunction<decltype(::NetUserGetInfo)>(L"netapi32.dll", "NetUserGetInfo");
+  if (!getInfo) return false;
   UniqueResource<NetApiBufferTraits> buffer;
-  if (::NetUserGetInfo(nullptr, userName.c_str(), 1, buffer.Receive()) != NERR_Success || !buffer) return false;
+  if (getInfo(nullptr, userName.c_str(), 1, buffer.Receive()) != NERR_Success || !buffer) return false;
   const auto* info = reinterpret_cast<const USER_INFO_1*>(buffer.Get());
   return info->usri1_priv == USER_PRIV_ADMIN;
 }
