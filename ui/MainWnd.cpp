@@ -89,12 +89,8 @@ void CMainWnd::PostEngineEvent(int32_t code, double value, const wchar_t* text) 
 void CMainWnd::InitWindow() {
   CSkinFrame::InitWindow();
   AttachShadow(*this, shadow_);
+  ApplyInstallerWindowStyles();
   HWND hwnd = Handle();
-  LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
-  style = (style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_MAXIMIZEBOX)) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-  ::SetWindowLongPtrW(hwnd, GWL_STYLE, style);
-  LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-  ::SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_TOPMOST));
 
   HICON icon = ::LoadIconW(uifw::Instance(), MAKEINTRESOURCEW(145));
   if (icon) {

@@ -36,12 +36,7 @@ int CMessageBoxWnd::Show(HWND parent, const wchar_t* skinFile, const wchar_t* te
 void CMessageBoxWnd::InitWindow() {
   CSkinFrame::InitWindow();
   AttachShadow(*this, shadow_);
-  HWND hwnd = Handle();
-  LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
-  style = (style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_MAXIMIZEBOX)) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-  ::SetWindowLongPtrW(hwnd, GWL_STYLE, style);
-  LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
-  ::SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_TOPMOST));
+  ApplyInstallerWindowStyles();
   okBtn_ = FindControl(L"okBtn");
   cancelBtn_ = FindControl(L"cancelBtn");
   textLbl_ = FindControl(L"textLbl");

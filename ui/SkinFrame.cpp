@@ -41,6 +41,15 @@ void CSkinFrame::InitWindow() {
   shadow_ = ReadShadowSettings(Content().Description());
 }
 
+void CSkinFrame::ApplyInstallerWindowStyles() {
+  HWND hwnd = Handle();
+  LONG_PTR style = ::GetWindowLongPtrW(hwnd, GWL_STYLE);
+  style = (style & ~static_cast<LONG_PTR>(WS_CAPTION | WS_MAXIMIZEBOX)) | WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+  ::SetWindowLongPtrW(hwnd, GWL_STYLE, style);
+  LONG_PTR exStyle = ::GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+  ::SetWindowLongPtrW(hwnd, GWL_EXSTYLE, exStyle & ~static_cast<LONG_PTR>(WS_EX_TOPMOST));
+}
+
 bool CSkinFrame::MessageFilter(UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_KEYDOWN && wParam == VK_ESCAPE) return true;
   return uifw::SkinWindow::MessageFilter(message, wParam, lParam);

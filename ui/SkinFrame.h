@@ -56,6 +56,9 @@ class CSkinFrame : public uifw::SkinWindow {
 
   // Removes WS_CAPTION and WS_MAXIMIZEBOX and reads the shadow settings.
   void InitWindow() override;
+  // What the installer's own windows add after this class's hook: the caption and maximise
+  // box removed again, children and siblings clipped, never topmost.
+  void ApplyInstallerWindowStyles();
   // Consumes the key-down of Escape; everything else passes.
   bool MessageFilter(UINT message, WPARAM wParam, LPARAM lParam) override;
 

@@ -131,41 +131,41 @@ def throughput(events, size):
     return "%.1f MiB in %.3f s = %.1f MiB/s (event 1001 to 1003, MD5 check included)" % (mib, seconds, mib / seconds)
 
 
+def collector_records(work):
+    """Every record the collector accepted, in arrival order; None for a line that is not JSON."""
+    folder = os.path.join(work, "collector")
+    if not os.path.isdir(folder):
+        return
+    for sink in sorted(os.listdir(folder)):
+        if not sink.endswith(".jsonl") or sink.endswith(".requests.jsonl"):
+            continue
+        for line in read_lines(os.path.join(folder, sink)):
+            try:
+                yield json.loads(line)
+            except ValueError:
+                yield None
+
+
 def download_seconds(work):
     """Seconds of every 大包下载完毕 Task the collector received, in arrival order."""
-    folder = os.path.join(work, "collector")
     seconds = []
-    if os.path.isdir(folder):
-        for sink in sorted(os.listdir(folder)):
-            if not sink.endswith(".jsonl") or sink.endswith(".requests.jsonl"):
-                continue
-            for line in read_lines(os.path.join(folder, sink)):
-                try:
-                    props = json.loads(line).get("properties") or {}
-                except ValueError:
-                    continue
-                if props.get("vt_task_name") == "大包下载完毕" and props.get("vt_task_elapsed"):
-                    seconds.append(float(props["vt_task_elapsed"]))
+    for record in collector_records(work):
+        props = (record or {}).get("properties") or {}
+        if props.get("vt_task_name") == "大包下载完毕" and props.get("vt_task_elapsed"):
+            seconds.append(float(props["vt_task_elapsed"]))
     return seconds
 
 
 def analytics(work):
-    folder = os.path.join(work, "collector")
     names = []
-    if os.path.isdir(folder):
-        for sink in sorted(os.listdir(folder)):
-            if not sink.endswith(".jsonl") or sink.endswith(".requests.jsonl"):
-                continue
-            for line in read_lines(os.path.join(folder, sink)):
-                try:
-                    record = json.loads(line)
-                except ValueError:
-                    names.append("(unreadable record)")
-                    continue
-                name = record.get("event") or record.get("type") or "?"
-                props = record.get("properties") or {}
-                detail = props.get("vt_task_name") or props.get("vt_name") or props.get("name")
-                names.append("%s (%s)" % (name, detail) if detail else str(name))
+    for record in collector_records(work):
+        if record is None:
+            names.append("(unreadable record)")
+            continue
+        name = record.get("event") or record.get("type") or "?"
+        props = record.get("properties") or {}
+        detail = props.get("vt_task_name") or props.get("vt_name") or props.get("name")
+        names.append("%s (%s)" % (name, detail) if detail else str(name))
     return names
 
 
